@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game, its asset generator and its tests need.
+# Idempotent: when everything is present it touches nothing.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  libglfw3-dev libglew-dev libglm-dev libstb-dev libassimp-dev
+  libopenal-dev libsndfile1-dev libx11-dev
+  libgtest-dev googletest libbenchmark-dev
+  xvfb xauth x11-utils xdotool
+  libgl1-mesa-dri libglx-mesa0 mesa-utils
+  glslang-tools fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  exit 0
+fi
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -q
+"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

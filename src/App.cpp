@@ -1,0 +1,98 @@
+#include "App.h"
+
+#include "helpers/DebugOutput.h"
+#include "helpers/ExceptionWithMsg.h"
+#include "helpers/IniSettings.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <iostream>
+
+namespace Orbivane {
+
+using Helpers::ExceptionWithMsg;
+using Helpers::IniSettings;
+
+App::App()
+{
+    if (glfwInit() != GLFW_TRUE) {
+        throw ExceptionWithMsg("Glfw could not be initialized");
+    }
+    const char* title = "KOLM 2015: Orbivane";
+    const bool fullScreen = IniSettings::getInt("FullScreen", 0) == 1;
+    int width = IniSettings::getInt("Width", 640);
+    int height = IniSettings::getInt("Height", 320);
+    const GLFWvidmode* mode = fullScreen ? glfwGetVideoMode(glfwGetPrimaryMonitor()) : nullptr;
+    if (mode != nullptr) {
+        width = mode->width;
+        height = mode->height;
+    }
+    createWindow(fullScreen, width, height, title);
+    glfwSetInputMode(m_Window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+}
+
+App::~App()
+{
+    glfwTerminate();
+}
+
+void App::run()
+{
+    while (!glfwWindowShouldClose(m_Window)) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glfwSwapBuffers(m_Window);
+        glfwPollEvents();
+    }
+}
+
+GLFWwindow* App::createContextWindow(int width, int height, const char* title, GLFWmonitor* monitor)
+{
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GL_TRUE);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    GLFWwindow* window = glfwCreateWindow(width, height, title, monitor, nullptr);
+    if (window == nullptr) {
+        // Drivers without 4.3 may still run the game through extensions.
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 1);
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
+        window = glfwCreateWindow(width, height, title, monitor, nullptr);
+    }
+    return window;
+}
+
+void App::createWindow(bool fullScreen, int width, int height, const char* title)
+{
+    m_Window = createContextWindow(width, height, title, fullScreen ? glfwGetPrimaryMonitor() : nullptr);
+    if (m_Window == nullptr) {
+        glfwTerminate();
+        throw ExceptionWithMsg("Could not create (glfw)window");
+    }
+    glfwMakeContextCurrent(m_Window);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        throw ExceptionWithMsg("Failed to init GLEW");
+    }
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glEnable(GL_DEPTH_TEST);
+
+    if (IniSettings::getInt("GLDebugMessages", 0) == 1) {
+        std::cout << "Debug output enabled. Disable via INI setting: GLDebugMessages\n";
+        GLint flags = 0;
+        glGetIntegerv(GL_CONTEXT_FLAGS, &flags);
+        if ((flags & GL_CONTEXT_FLAG_DEBUG_BIT) != 0) {
+            std::cout << "Debug Output available!\n";
+        }
+        glEnable(GL_DEBUG_OUTPUT);
+        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+        glDebugMessageCallback(Helpers::debugMessageCallback, nullptr);
+        glDebugMessageControl(GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_TRUE);
+    } else {
+        std::cout << "Debug output disabled. Enable via INI setting: GLDebugMessages\n";
+    }
+}
+
+}

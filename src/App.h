@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+
+struct GLFWwindow;
+struct GLFWmonitor;
+
+namespace Orbivane {
+
+namespace Worlds {
+class World;
+}
+
+// Opens the window and its context, builds the game and runs the frame loop.
+class App {
+public:
+    App();
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    void run();
+    void createWindow(bool fullScreen, int width, int height, const char* title);
+
+    // Creates a window whose context offers what the renderer needs (4.3 or
+    // newer, with debug output) where the driver has it, else the driver's
+    // default context. Shared with the tests so they run on the same context.
+    static GLFWwindow* createContextWindow(int width, int height, const char* title, GLFWmonitor* monitor);
+
+    GLFWwindow* m_Window = nullptr;
+    std::shared_ptr<Worlds::World> m_World;
+};
+
+}

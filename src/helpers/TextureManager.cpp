@@ -1,0 +1,130 @@
+#include "helpers/TextureManager.h"
+
+#include "helpers/ExceptionWithMsg.h"
+#include "helpers/FilePath.h"
+
+#include <stb_image.h>
+
+#include <array>
+#include <memory>
+
+namespace Orbivane::Helpers {
+
+namespace {
+
+struct FilterPair {
+    GLint min;
+    GLint mag;
+};
+
+constexpr std::array<FilterPair, 4> kSampleModes{{
+    {GL_LINEAR, GL_LINEAR},
+    {GL_NEAREST, GL_NEAREST},
+    {GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST},
+    {GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR},
+}};
+
+using Pixels = std::unique_ptr<stbi_uc, decltype(&stbi_image_free)>;
+
+struct RgbImage {
+    Pixels pixels{nullptr, &stbi_image_free};
+    int width = 0;
+    int height = 0;
+};
+
+RgbImage decodeRgb(const std::string& path)
+{
+    RgbImage image;
+    int channelsInFile = 0;
+    image.pixels.reset(stbi_load(nativePath(path).c_str(), &image.width, &image.height, &channelsInFile, 3));
+    return image;
+}
+
+// Rows of an RGB image need not be a multiple of four bytes long, so the
+// upload must not assume GL's default row alignment.
+void uploadRgb(GLenum target, const RgbImage& image)
+{
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(target, 0, GL_RGB, image.width, image.height, 0, GL_RGB, GL_UNSIGNED_BYTE, image.pixels.get());
+}
+
+}
+
+TextureManager& TextureManager::instance()
+{
+    static TextureManager manager;
+    return manager;
+}
+
+GLuint TextureManager::loadTexture(const std::string& path)
+{
+    const auto cached = m_Textures.find(path);
+    if (cached != m_Textures.end()) {
+        return cached->second;
+    }
+    const RgbImage image = decodeRgb(path);
+    if (!image.pixels) {
+        throw ExceptionWithMsg("Could not load texture. Path: " + path);
+    }
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    uploadRgb(GL_TEXTURE_2D, image);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    m_Textures[path] = texture;
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
+int TextureManager::sampleMode() const
+{
+    return m_SampleMode;
+}
+
+void TextureManager::setSampleMode(int mode)
+{
+    if (mode == m_SampleMode || mode < 0 || mode >= static_cast<int>(kSampleModes.size())) {
+        return;
+    }
+    m_SampleMode = mode;
+    const FilterPair filters = kSampleModes[static_cast<size_t>(mode)];
+    for (const auto& entry : m_Textures) {
+        glBindTexture(GL_TEXTURE_2D, entry.second);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filters.min);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filters.mag);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+}
+
+GLuint loadCubemap(const std::string& directory, const std::string& right, const std::string& left,
+                   const std::string& top, const std::string& bottom, const std::string& back,
+                   const std::string& front)
+{
+    const std::array<std::string, 6> faces{right, left, top, bottom, back, front};
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
+    for (size_t face = 0; face < faces.size(); ++face) {
+        const std::string path = directory + faces[face];
+        const RgbImage image = decodeRgb(path);
+        if (!image.pixels) {
+            throw ExceptionWithMsg("Could not load cubemap-texture." + path);
+        }
+        uploadRgb(static_cast<GLenum>(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face), image);
+    }
+    glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    return texture;
+}
+
+}

@@ -1,0 +1,82 @@
+#include "models/Model.h"
+
+#include "helpers/ExceptionWithMsg.h"
+#include "helpers/FilePath.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+namespace Orbivane::Models {
+
+std::map<std::string, std::shared_ptr<std::vector<Mesh>>> Model::s_MeshCache;
+
+Model::Model(const std::string& path)
+{
+    const auto cached = s_MeshCache.find(path);
+    if (cached != s_MeshCache.end()) {
+        m_Meshes = cached->second;
+        return;
+    }
+    loadModel(path);
+    s_MeshCache[path] = m_Meshes;
+}
+
+void Model::draw() const
+{
+    for (const Mesh& mesh : *m_Meshes) {
+        mesh.draw();
+    }
+}
+
+void Model::loadModel(const std::string& path)
+{
+    m_Meshes = std::make_shared<std::vector<Mesh>>();
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(Helpers::nativePath(path), aiProcess_Triangulate | aiProcess_GenNormals);
+    if (scene == nullptr || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || scene->mRootNode == nullptr) {
+        throw Helpers::ExceptionWithMsg(std::string("Failed to load model. ASSIMP-ERROR: ") + importer.GetErrorString());
+    }
+    processNode(scene->mRootNode, scene);
+}
+
+void Model::processNode(const aiNode* node, const aiScene* scene)
+{
+    for (unsigned int i = 0; i < node->mNumMeshes; ++i) {
+        m_Meshes->push_back(processMesh(scene->mMeshes[node->mMeshes[i]], scene));
+    }
+    for (unsigned int i = 0; i < node->mNumChildren; ++i) {
+        processNode(node->mChildren[i], scene);
+    }
+}
+
+Mesh Model::processMesh(const aiMesh* mesh, const aiScene*)
+{
+    std::vector<Vertex> vertices;
+    vertices.reserve(mesh->mNumVertices);
+    const bool hasTexCoords = mesh->HasTextureCoords(0);
+    for (unsigned int i = 0; i < mesh->mNumVertices; ++i) {
+        const aiVector3D& p = mesh->mVertices[i];
+        const aiVector3D n = mesh->HasNormals() ? mesh->mNormals[i] : aiVector3D(0.0f, 0.0f, 0.0f);
+        Vertex vertex{};
+        vertex.position = glm::vec4(p.x, p.y, p.z, 1.0f);
+        vertex.normal = glm::vec4(n.x, n.y, n.z, 0.0f);
+        vertex.texCoords = hasTexCoords ? glm::vec2(mesh->mTextureCoords[0][i].x, mesh->mTextureCoords[0][i].y)
+                                        : glm::vec2(0.0f, 0.0f);
+        vertices.push_back(vertex);
+    }
+    std::vector<unsigned int> indices;
+    for (unsigned int f = 0; f < mesh->mNumFaces; ++f) {
+        const aiFace& face = mesh->mFaces[f];
+        for (unsigned int k = 0; k < face.mNumIndices; ++k) {
+            // A lying file must not make the GPU read past the vertex buffer.
+            if (face.mIndices[k] >= mesh->mNumVertices) {
+                throw Helpers::ExceptionWithMsg("Failed to load model. ASSIMP-ERROR: face index out of range");
+            }
+        }
+        indices.insert(indices.end(), face.mIndices, face.mIndices + face.mNumIndices);
+    }
+    return Mesh(std::move(vertices), std::move(indices));
+}
+
+}

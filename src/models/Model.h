@@ -1,0 +1,33 @@
+#pragma once
+
+#include "models/Mesh.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct aiMesh;
+struct aiNode;
+struct aiScene;
+
+namespace Orbivane::Models {
+
+// Geometry of one OBJ file; every model of the same path shares one mesh list.
+class Model {
+public:
+    explicit Model(const std::string& path);
+
+    void draw() const;
+
+    std::shared_ptr<std::vector<Mesh>> m_Meshes;
+
+private:
+    void loadModel(const std::string& path);
+    void processNode(const aiNode* node, const aiScene* scene);
+    static Mesh processMesh(const aiMesh* mesh, const aiScene* scene);
+
+    static std::map<std::string, std::shared_ptr<std::vector<Mesh>>> s_MeshCache;
+};
+
+}

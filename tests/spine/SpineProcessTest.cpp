@@ -1,0 +1,82 @@
+#include "support/GameProcess.h"
+#include "support/TempWorkDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace std::chrono_literals;
+using OrbivaneTest::GameProcess;
+using OrbivaneTest::TempWorkDir;
+
+namespace {
+
+const std::string kTitle = "KOLM 2015: Orbivane";
+
+class SpineProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_Dir.linkGameAssets(); }
+
+    // Starts the game, expects its window, closes it like the close button does.
+    std::string runAndClose(int expectedWidth, int expectedHeight)
+    {
+        GameProcess game(m_Dir.path());
+        const auto window = game.waitForWindow(kTitle, 60s);
+        EXPECT_TRUE(window.has_value()) << game.output();
+        if (!window) {
+            return game.output();
+        }
+        EXPECT_EQ(window->width, expectedWidth);
+        EXPECT_EQ(window->height, expectedHeight);
+        game.requestClose(*window);
+        EXPECT_EQ(game.waitForExit(60s), 0);
+        return game.output();
+    }
+
+    // Runs the game expecting it to fail at start-up without waiting for a key.
+    std::string runExpectingFailure(const std::map<std::string, std::string>& environment = {})
+    {
+        GameProcess game(m_Dir.path(), environment);
+        EXPECT_EQ(game.waitForExit(60s), 255);
+        return game.output();
+    }
+
+    TempWorkDir m_Dir;
+};
+
+}
+
+TEST_F(SpineProcessTest, DefaultsOpenA640By320WindowAndCloseCleanly)
+{
+    const std::string output = runAndClose(640, 320);
+    EXPECT_EQ(output.rfind("Debug output disabled. Enable via INI setting: GLDebugMessages\n", 0), 0u) << output;
+}
+
+TEST_F(SpineProcessTest, SettingsChooseTheWindowSizeAndDebugOutput)
+{
+    m_Dir.writeFile("Orbivane.ini", "FullScreen=2\r\nWidth=800\r\nHeight=600\r\nGLDebugMessages=1\r\n");
+    const std::string output = runAndClose(800, 600);
+    EXPECT_EQ(output.rfind("Debug output enabled. Disable via INI setting: GLDebugMessages\nDebug Output available!\n", 0),
+              0u)
+        << output;
+}
+
+TEST_F(SpineProcessTest, MalformedSettingEndsWithTheLibraryText)
+{
+    m_Dir.writeFile("Orbivane.ini", "Width=wide\n");
+    EXPECT_EQ(runExpectingFailure(), "invalid stoi argument");
+    m_Dir.writeFile("Orbivane.ini", "Height=99999999999\n");
+    EXPECT_EQ(runExpectingFailure(), "stoi argument out of range");
+}
+
+TEST_F(SpineProcessTest, ImpossibleWindowIsReported)
+{
+    m_Dir.writeFile("Orbivane.ini", "Width=0\n");
+    EXPECT_EQ(runExpectingFailure(), "Exception message: Could not create (glfw)window\n");
+}
+
+TEST_F(SpineProcessTest, NoDisplayIsReported)
+{
+    EXPECT_EQ(runExpectingFailure({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}),
+              "Exception message: Glfw could not be initialized\n");
+}

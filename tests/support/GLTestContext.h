@@ -1,0 +1,11 @@
+#pragma once
+
+struct GLFWwindow;
+
+namespace OrbivaneTest {
+
+// A hidden window with a current OpenGL context, created once per test process
+// with the same hints the game uses. Tests run under Xvfb on Mesa's llvmpipe.
+GLFWwindow* ensureGLContext();
+
+}

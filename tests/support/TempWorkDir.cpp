@@ -1,0 +1,56 @@
+#include "support/TempWorkDir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace OrbivaneTest {
+
+namespace fs = std::filesystem;
+
+TempWorkDir::TempWorkDir() : m_Previous(fs::current_path())
+{
+    std::string pattern = (fs::temp_directory_path() / "orbivane-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary directory");
+    }
+    m_Path = pattern;
+    fs::current_path(m_Path);
+}
+
+TempWorkDir::~TempWorkDir()
+{
+    std::error_code ignored;
+    fs::current_path(m_Previous, ignored);
+    fs::remove_all(m_Path, ignored);
+}
+
+void TempWorkDir::linkGameAssets() const
+{
+    fs::create_directory_symlink(gameDir() / "shader", m_Path / "shader");
+    fs::create_directory_symlink(gameDir() / "res", m_Path / "res");
+}
+
+void TempWorkDir::writeFile(const std::string& relativePath, const std::string& contents) const
+{
+    const fs::path file = m_Path / relativePath;
+    fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary);
+    out << contents;
+}
+
+std::string TempWorkDir::readFile(const std::string& relativePath) const
+{
+    std::ifstream in(m_Path / relativePath, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
+
+fs::path gameDir()
+{
+    return ORBIVANE_GAME_DIR;
+}
+
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace OrbivaneTest {
+
+// Makes a fresh temporary directory the working directory for its lifetime
+// and returns to the previous one afterwards. The game resolves every asset,
+// settings and high-score path against the working directory.
+class TempWorkDir {
+public:
+    TempWorkDir();
+    ~TempWorkDir();
+    TempWorkDir(const TempWorkDir&) = delete;
+    TempWorkDir& operator=(const TempWorkDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_Path; }
+
+    // Links the built game's shader/ and res/ folders in, so the world can load.
+    void linkGameAssets() const;
+    void writeFile(const std::string& relativePath, const std::string& contents) const;
+    std::string readFile(const std::string& relativePath) const;
+
+private:
+    std::filesystem::path m_Previous;
+    std::filesystem::path m_Path;
+};
+
+std::filesystem::path gameDir();
+
+}
