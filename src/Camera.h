@@ -1,0 +1,44 @@
+#pragma once
+
+#include "FrustumInfo.h"
+#include "entities/IControllableEntity.h"
+
+#include <cstdint>
+
+namespace Orbivane {
+
+// Follows its target from 20 units behind, rolling, pitching and yawing with
+// it. It is never steered itself; it derives from the controllable entity only
+// to share the entity interface.
+class Camera : public Entities::IControllableEntity {
+public:
+    Camera(unsigned width, unsigned height);
+
+    using Entity::update;
+    void update();
+    void setPosition(const glm::vec3& position) override;
+    glm::mat4 getViewMatrix() const;
+    glm::mat4 getProjectionMatrix() const;
+    FrustumInfo getFrustumInfo() const;
+
+    Entities::IControllableEntity* m_Target = nullptr;
+    glm::vec3 m_Eye{0.0f, 0.0f, 20.0f};
+    glm::vec3 m_LookTarget{0.0f};
+    glm::vec3 m_Back;
+    glm::vec3 m_WorldUp{0.0f, 1.0f, 0.0f};
+    glm::vec3 m_Right;
+    glm::vec3 m_Up;
+    glm::vec3 m_Front{0.0f, 0.0f, -1.0f};
+    // Handed to a perspective function that takes radians, unconverted: the
+    // game has always been tuned to the resulting wide opening of ~58 degrees.
+    float m_FieldOfView = 45.0f;
+    float m_AspectRatio;
+    float m_NearPlane = 0.1f;
+    float m_FarPlane = 500.0f;
+    glm::mat4 m_ProjectionMatrix;
+    glm::mat4 m_ViewMatrix;
+    std::uint32_t m_Width;
+    std::uint32_t m_Height;
+};
+
+}

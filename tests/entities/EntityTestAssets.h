@@ -1,0 +1,59 @@
+#pragma once
+
+#include "support/TempWorkDir.h"
+
+#include <GL/glew.h>
+#include <glm/glm.hpp>
+
+namespace EntityTest {
+
+// Colours of the one-colour textures the fixture writes, as bytes.
+inline const glm::ivec3 ShipTexel(200, 100, 50);
+inline const glm::ivec3 AsteroidTexel(40, 160, 80);
+inline const glm::ivec3 SunTexel(128, 128, 128);
+inline const glm::ivec3 BlackHoleTexel(6, 6, 6);
+// Sky faces in cube-map order +X, -X, +Y, -Y, +Z ("back"), -Z ("front").
+inline const glm::ivec3 SkyTexels[6] = {{200, 0, 0},   {0, 200, 0},   {0, 0, 200},
+                                        {200, 200, 0}, {0, 200, 200}, {200, 0, 200}};
+
+// A working directory with the game's shaders and tiny assets of known
+// content: every model except the sphere is a 2x2 quad in the xy plane facing
+// +z, the sphere has radius 1. Textures and meshes are cached per path for
+// the whole process, so every instance writes exactly the same files.
+class AssetDir {
+public:
+    AssetDir();
+
+private:
+    OrbivaneTest::TempWorkDir m_Dir;
+};
+
+// An off-screen target laid out like the game's G-buffer: five colour
+// attachments (RGBA32F, RGBA8, RGBA16F, RGBA16F, RGBA32F) and a float depth.
+class GBufferTarget {
+public:
+    static constexpr int Size = 64;
+
+    GBufferTarget();
+    ~GBufferTarget();
+    GBufferTarget(const GBufferTarget&) = delete;
+    GBufferTarget& operator=(const GBufferTarget&) = delete;
+
+    // Binds, clears to zero and sets the depth state the geometry pass uses.
+    void beginGeometry() const;
+    glm::vec4 read(int attachment, int x, int y) const;
+    GLuint texture(int attachment) const { return m_Textures[attachment]; }
+
+private:
+    GLuint m_FBO = 0;
+    GLuint m_Textures[5] = {};
+    GLuint m_Depth = 0;
+};
+
+// Ends every test with the default framebuffer and no leftover state.
+void resetGLState();
+
+void expectVec(const glm::vec3& actual, const glm::vec3& expected, float tolerance = 1e-5f);
+void expectVec4(const glm::vec4& actual, const glm::vec4& expected, float tolerance);
+
+}
