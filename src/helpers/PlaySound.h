@@ -1,0 +1,48 @@
+#pragma once
+
+#include "helpers/AudioData.h"
+#include "helpers/PlayMode.h"
+
+#include <array>
+#include <map>
+#include <string>
+
+namespace Orbivane::Helpers {
+
+// The one sound player: decodes a WAV file the first time its path is used,
+// optionally low-pass filters it, and plays it once, loops it or stops it.
+// Without an audio device every request is silently without effect.
+class PlaySound {
+public:
+    static constexpr int m_NumFIRCoeff = 127;
+    using FIRCoefficients = std::array<float, m_NumFIRCoeff>;
+
+    static PlaySound& instance();
+
+    PlaySound(const PlaySound&) = delete;
+    PlaySound& operator=(const PlaySound&) = delete;
+
+    void play(const std::string& path, PlayMode mode);
+
+    // Only sounds loaded after the call are affected.
+    void setFIREnabled(bool enabled);
+
+    // Circular low-pass convolution with faded ends, in place.
+    void applyFIR(AudioData& audioData) const;
+
+    const FIRCoefficients& firCoefficients() const { return m_FIRCoeff; }
+    const std::map<std::string, AudioData>& sounds() const { return m_Sounds; }
+
+private:
+    PlaySound();
+
+    void loadSound(const std::string& path, AudioData& audioData) const;
+    void loadAudio(const std::string& path, AudioData& audioData) const;
+    void computeFIRCoefficients();
+
+    std::map<std::string, AudioData> m_Sounds;
+    FIRCoefficients m_FIRCoeff{};
+    bool m_ApplyFIR = false;
+};
+
+}

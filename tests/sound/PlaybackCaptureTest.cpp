@@ -1,0 +1,270 @@
+#include "SoundFiles.h"
+
+#include "helpers/PlaySound.h"
+#include "support/TempWorkDir.h"
+
+#include <AL/alc.h>
+#define GLFW_INCLUDE_NONE
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string_view>
+#include <thread>
+
+extern char** environ;
+
+using Orbivane::Helpers::PlayMode;
+using Orbivane::Helpers::PlaySound;
+
+namespace fs = std::filesystem;
+
+// OpenAL picks its backend once per process, and the wave backend finishes
+// its file only when the device closes. So each scenario below runs in a
+// fresh copy of this program, started by the tests further down, which then
+// listen to what was recorded.
+namespace {
+
+constexpr const char* kScenarioDir = "ORBIVANE_SOUND_SCENARIO_DIR";
+constexpr int kRate = 44100;
+
+fs::path scenarioDir()
+{
+    const char* dir = std::getenv(kScenarioDir);
+    return dir == nullptr ? fs::path() : fs::path(dir);
+}
+
+void waitUntil(double seconds)
+{
+    while (glfwGetTime() < seconds) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void closeAudioDevice()
+{
+    ALCcontext* context = alcGetCurrentContext();
+    ASSERT_NE(context, nullptr);
+    ALCdevice* device = alcGetContextsDevice(context);
+    alcMakeContextCurrent(nullptr);
+    alcDestroyContext(context);
+    alcCloseDevice(device);
+}
+
+}
+
+TEST(SoundScenario, DISABLED_ShotRequestedTwiceThenAgain)
+{
+    if (scenarioDir().empty()) {
+        GTEST_SKIP() << "started by PlaybackCapture only";
+    }
+    const std::string shot = (scenarioDir() / "shot.wav").string();
+    auto& player = PlaySound::instance();
+    player.play(shot, PlayMode::Stop);
+    const double start = glfwGetTime();
+    waitUntil(start + 0.3);
+    player.play(shot, PlayMode::Once);
+    waitUntil(start + 0.4);
+    player.play(shot, PlayMode::Once);
+    waitUntil(start + 1.2);
+    player.play(shot, PlayMode::Once);
+    waitUntil(start + 2.0);
+    closeAudioDevice();
+}
+
+TEST(SoundScenario, DISABLED_LoopThenStop)
+{
+    if (scenarioDir().empty()) {
+        GTEST_SKIP() << "started by PlaybackCapture only";
+    }
+    const std::string hum = (scenarioDir() / "hum.wav").string();
+    auto& player = PlaySound::instance();
+    player.play(hum, PlayMode::Stop);
+    const double start = glfwGetTime();
+    waitUntil(start + 0.2);
+    player.play(hum, PlayMode::Loop);
+    waitUntil(start + 1.2);
+    player.play(hum, PlayMode::Stop);
+    waitUntil(start + 1.8);
+    closeAudioDevice();
+}
+
+TEST(SoundScenario, DISABLED_NoAudioDevice)
+{
+    if (scenarioDir().empty()) {
+        GTEST_SKIP() << "started by PlaybackCapture only";
+    }
+    const std::string shot = (scenarioDir() / "shot.wav").string();
+    auto& player = PlaySound::instance();
+    player.setFIREnabled(true);
+    for (const PlayMode mode : {PlayMode::Once, PlayMode::Loop, PlayMode::Stop, PlayMode::Loop, PlayMode::Once}) {
+        player.play(shot, mode);
+        player.play((scenarioDir() / "absent.wav").string(), mode);
+    }
+    EXPECT_EQ(alcGetCurrentContext(), nullptr);
+    EXPECT_EQ(player.sounds().at(shot).pcm.size(), static_cast<std::size_t>(kRate * 6 / 10));
+}
+
+namespace {
+
+struct Burst {
+    double start;
+    double end;
+};
+
+// Stretches of 10 ms windows whose RMS lies above the threshold.
+std::vector<Burst> bursts(const SoundTest::Recording& recording, double threshold)
+{
+    const std::size_t window = static_cast<std::size_t>(recording.sampleRate / 100);
+    std::vector<Burst> found;
+    bool inside = false;
+    for (std::size_t from = 0; from + window <= recording.samples.size(); from += window) {
+        double sum = 0.0;
+        for (std::size_t i = from; i < from + window; ++i) {
+            sum += static_cast<double>(recording.samples[i]) * recording.samples[i];
+        }
+        const bool loud = std::sqrt(sum / static_cast<double>(window)) > threshold;
+        const double time = static_cast<double>(from) / recording.sampleRate;
+        if (loud && !inside) {
+            found.push_back({time, time});
+        }
+        if (loud) {
+            found.back().end = time + 0.01;
+        }
+        inside = loud;
+    }
+    return found;
+}
+
+float peak(const SoundTest::Recording& recording, double from)
+{
+    float loudest = 0.0f;
+    for (std::size_t i = static_cast<std::size_t>(from * recording.sampleRate); i < recording.samples.size(); ++i) {
+        loudest = std::max(loudest, std::abs(recording.samples[i]));
+    }
+    return loudest;
+}
+
+class PlaybackCapture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // A shot: a loud 30 ms attack, then a quieter tail, 600 ms in all.
+        auto shot = SoundTest::sine(kRate * 6 / 10, kRate, 1000.0, 3000);
+        const auto attack = SoundTest::sine(kRate * 3 / 100, kRate, 1000.0, 24000);
+        std::copy(attack.begin(), attack.end(), shot.begin());
+        SoundTest::writeWav(m_Dir.path() / "shot.wav", shot, 1, kRate);
+        // A hum of 100 whole periods, 100 ms, so that it loops seamlessly.
+        SoundTest::writeWav(m_Dir.path() / "hum.wav", SoundTest::sine(kRate / 10, kRate, 1000.0, 8000), 1, kRate);
+        std::ofstream(m_Dir.path() / "alsoft.conf") << "[wave]\nfile=" << recordingFile().string() << "\n";
+    }
+
+    fs::path recordingFile() const { return m_Dir.path() / "recording.wav"; }
+
+    // Runs one scenario in a child process with the given OpenAL backend and
+    // reports whether exactly that scenario ran and passed.
+    ::testing::AssertionResult runScenario(const std::string& scenario, const std::string& drivers) const
+    {
+        std::vector<std::string> variables = {"ALSOFT_DRIVERS=" + drivers,
+                                              "ALSOFT_CONF=" + (m_Dir.path() / "alsoft.conf").string(),
+                                              std::string(kScenarioDir) + "=" + m_Dir.path().string()};
+        for (char** variable = environ; *variable != nullptr; ++variable) {
+            const std::string_view name(*variable);
+            if (name.rfind("ALSOFT_", 0) != 0 && name.rfind(kScenarioDir, 0) != 0) {
+                variables.emplace_back(*variable);
+            }
+        }
+        std::vector<char*> envp;
+        for (std::string& variable : variables) {
+            envp.push_back(variable.data());
+        }
+        envp.push_back(nullptr);
+        std::string program = "/proc/self/exe";
+        std::string alsoDisabled = "--gtest_also_run_disabled_tests";
+        std::string filter = "--gtest_filter=SoundScenario.DISABLED_" + scenario;
+        char* argv[] = {program.data(), alsoDisabled.data(), filter.data(), nullptr};
+
+        const fs::path log = m_Dir.path() / (scenario + ".log");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+        pid_t child = 0;
+        const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) {
+            return ::testing::AssertionFailure() << "cannot start the scenario: " << std::strerror(spawned);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        std::ifstream in(log);
+        std::stringstream output;
+        output << in.rdbuf();
+        const bool passed = WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+                            output.str().find("[  PASSED  ] 1 test.") != std::string::npos;
+        if (!passed) {
+            return ::testing::AssertionFailure() << scenario << " failed (status " << status << "):\n" << output.str();
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    OrbivaneTest::TempWorkDir m_Dir;
+};
+
+}
+
+TEST_F(PlaybackCapture, ShotIsHeardOnceAndAgainOnlyAfterItEnded)
+{
+    ASSERT_TRUE(runScenario("ShotRequestedTwiceThenAgain", "wave"));
+    const auto recording = SoundTest::readRecording(recordingFile());
+    ASSERT_EQ(recording.sampleRate, kRate);
+    const float loudest = peak(recording, 0.0);
+    ASSERT_GT(loudest, 0.1f);
+
+    // The request at 0.4 s fell inside the first shot and was dropped: a
+    // restart would have shown a third attack and a longer first shot.
+    const auto attacks = bursts(recording, 0.25 * loudest);
+    const auto shots = bursts(recording, 0.03 * loudest);
+    ASSERT_EQ(attacks.size(), 2u);
+    ASSERT_EQ(shots.size(), 2u);
+    EXPECT_GT(shots[0].start, 0.2);
+    EXPECT_LT(shots[0].start, 0.55);
+    EXPECT_NEAR(shots[0].end - shots[0].start, 0.6, 0.06);
+    EXPECT_NEAR(shots[1].end - shots[1].start, 0.6, 0.06);
+    EXPECT_NEAR(shots[1].start - shots[0].start, 0.9, 0.2);
+    EXPECT_NEAR(attacks[0].start, shots[0].start, 0.011);
+    EXPECT_NEAR(attacks[1].start, shots[1].start, 0.011);
+}
+
+TEST_F(PlaybackCapture, LoopSoundsUntilStopped)
+{
+    ASSERT_TRUE(runScenario("LoopThenStop", "wave"));
+    const auto recording = SoundTest::readRecording(recordingFile());
+    const float loudest = peak(recording, 0.0);
+    ASSERT_GT(loudest, 0.05f);
+
+    const auto heard = bursts(recording, 0.1 * loudest);
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_GT(heard[0].start, 0.1);
+    EXPECT_LT(heard[0].start, 0.45);
+    // Ten times the length of the sound itself, then nothing at all.
+    EXPECT_NEAR(heard[0].end - heard[0].start, 1.0, 0.2);
+    const double afterStop = heard[0].end + 0.02;
+    ASSERT_GT(static_cast<double>(recording.samples.size()) / kRate, afterStop + 0.3);
+    EXPECT_LT(peak(recording, afterStop), 1e-4f);
+}
+
+TEST_F(PlaybackCapture, NoAudioDeviceMeansSilenceNotACrash)
+{
+    EXPECT_TRUE(runScenario("NoAudioDevice", "no-such-backend"));
+    EXPECT_FALSE(fs::exists(recordingFile()));
+}

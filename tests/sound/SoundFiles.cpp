@@ -1,0 +1,73 @@
+#include "SoundFiles.h"
+
+#define GLFW_INCLUDE_NONE
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace SoundTest {
+
+namespace {
+
+// Every test in this program shares one player, and so one OpenAL device:
+// the null backend here, unless a capture scenario was started with its own.
+class SoundEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        setenv("ALSOFT_DRIVERS", "null", 0);
+        ASSERT_EQ(glfwInit(), GLFW_TRUE) << "the player's clock needs GLFW; run under xvfb-run -a";
+    }
+};
+
+[[maybe_unused]] const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new SoundEnvironment);
+
+}
+
+void writeWav(const std::filesystem::path& file, const std::vector<short>& samples, int channels, int sampleRate)
+{
+    SF_INFO info{};
+    info.samplerate = sampleRate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* out = sf_open(file.c_str(), SFM_WRITE, &info);
+    if (out == nullptr) {
+        throw std::runtime_error("cannot write " + file.string());
+    }
+    sf_write_short(out, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(out);
+}
+
+std::vector<short> sine(int frames, int sampleRate, double frequency, short amplitude)
+{
+    std::vector<short> samples(static_cast<std::size_t>(frames));
+    for (int i = 0; i < frames; ++i) {
+        samples[static_cast<std::size_t>(i)] =
+            static_cast<short>(amplitude * std::sin(2.0 * M_PI * frequency * i / sampleRate));
+    }
+    return samples;
+}
+
+Recording readRecording(const std::filesystem::path& file)
+{
+    SF_INFO info{};
+    SNDFILE* in = sf_open(file.c_str(), SFM_READ, &info);
+    if (in == nullptr) {
+        throw std::runtime_error("no recording at " + file.string());
+    }
+    std::vector<float> interleaved(static_cast<std::size_t>(info.frames * info.channels));
+    const sf_count_t frames = sf_readf_float(in, interleaved.data(), info.frames);
+    sf_close(in);
+    Recording recording;
+    recording.sampleRate = info.samplerate;
+    for (sf_count_t frame = 0; frame < frames; ++frame) {
+        recording.samples.push_back(interleaved[static_cast<std::size_t>(frame * info.channels)]);
+    }
+    return recording;
+}
+
+}
