@@ -3,6 +3,7 @@
 #include "helpers/DebugOutput.h"
 #include "helpers/ExceptionWithMsg.h"
 #include "helpers/IniSettings.h"
+#include "worlds/World.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -30,6 +31,7 @@ App::App()
     }
     createWindow(fullScreen, width, height, title);
     glfwSetInputMode(m_Window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    m_World = std::make_shared<Worlds::World>(width, height);
 }
 
 App::~App()
@@ -43,6 +45,7 @@ void App::run()
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        const Worlds::GameState state = m_World->update();
         glfwSwapBuffers(m_Window);
         glfwPollEvents();
     }

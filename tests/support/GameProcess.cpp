@@ -77,9 +77,12 @@ GameProcess::GameProcess(const std::filesystem::path& workDir, const std::map<st
     if (m_Pid == 0) {
         const int in = open("/dev/null", O_RDONLY);
         const int out = open(m_OutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        // Audio libraries may complain about missing sound cards on standard
+        // error; the game's own console output is standard output alone.
+        const int errors = open((m_OutputFile.string() + ".stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(in, STDIN_FILENO);
         dup2(out, STDOUT_FILENO);
-        dup2(out, STDERR_FILENO);
+        dup2(errors, STDERR_FILENO);
         if (chdir(workDir.c_str()) != 0) {
             _exit(126);
         }
