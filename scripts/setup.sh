@@ -8,8 +8,8 @@ packages=(
   libglfw3-dev libglew-dev libglm-dev libstb-dev libassimp-dev
   libopenal-dev libsndfile1-dev libx11-dev
   libgtest-dev googletest libbenchmark-dev
-  xvfb xauth x11-utils xdotool
-  libgl1-mesa-dri libglx-mesa0 mesa-utils
+  xvfb xauth
+  libgl1-mesa-dri libglx-mesa0
   glslang-tools fonts-dejavu-core
 )
 
