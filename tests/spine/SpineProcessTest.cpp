@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 using namespace std::chrono_literals;
 using OrbivaneTest::GameProcess;
@@ -16,6 +17,8 @@ const std::string kTitle = "KOLM 2015: Orbivane";
 class SpineProcessTest : public ::testing::Test {
 protected:
     void SetUp() override { m_Dir.linkGameAssets(); }
+
+    void removeAssets() const { std::filesystem::remove(m_Dir.path() / "res"); }
 
     // Starts the game, expects its window, closes it like the close button does.
     std::string runAndClose(int expectedWidth, int expectedHeight)
@@ -89,4 +92,13 @@ TEST_F(SpineProcessTest, NoDisplayIsReported)
 {
     EXPECT_EQ(runExpectingFailure({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}),
               "Exception message: Glfw could not be initialized\n");
+}
+
+TEST_F(SpineProcessTest, MissingAssetsEndTheStartWithTheirPath)
+{
+    removeAssets();
+    const std::string output = runExpectingFailure();
+    const std::string expected = "Exception message: Could not load cubemap-texture.res\\textures\\skybox\\right.jpg\n";
+    ASSERT_GE(output.size(), expected.size()) << output;
+    EXPECT_EQ(output.substr(output.size() - expected.size()), expected) << output;
 }
