@@ -18,6 +18,25 @@ namespace {
 // which would otherwise show as faint grid artefacts.
 constexpr float kOctaveShift = 17.31f;
 
+// Octaves of shaped noise, each twice the frequency of the last and `gain`
+// times as strong, normalised by the total weight.
+template <typename Shape>
+float sumOctaves(const glm::vec3& p, int octaves, float gain, int seed, Shape shape)
+{
+    float sum = 0.0f;
+    float amplitude = 1.0f;
+    float total = 0.0f;
+    float frequency = 1.0f;
+    for (int i = 0; i < octaves; ++i) {
+        const glm::vec3 q = p * frequency + glm::vec3(kOctaveShift * static_cast<float>(i));
+        sum += amplitude * shape(stb_perlin_noise3_seed(q.x, q.y, q.z, 0, 0, 0, seed + i));
+        total += amplitude;
+        amplitude *= gain;
+        frequency *= 2.0f;
+    }
+    return sum / total;
+}
+
 }
 
 float perlin(const glm::vec3& p, int seed)
@@ -27,51 +46,20 @@ float perlin(const glm::vec3& p, int seed)
 
 float fbm(const glm::vec3& p, int octaves, float gain, int seed)
 {
-    float sum = 0.0f;
-    float amplitude = 1.0f;
-    float total = 0.0f;
-    float frequency = 1.0f;
-    for (int i = 0; i < octaves; ++i) {
-        const glm::vec3 q = p * frequency + glm::vec3(kOctaveShift * static_cast<float>(i));
-        sum += amplitude * perlin(q, seed + i);
-        total += amplitude;
-        amplitude *= gain;
-        frequency *= 2.0f;
-    }
-    return sum / total;
+    return sumOctaves(p, octaves, gain, seed, [](float noise) { return noise; });
 }
 
 float ridged(const glm::vec3& p, int octaves, int seed)
 {
-    float sum = 0.0f;
-    float amplitude = 1.0f;
-    float total = 0.0f;
-    float frequency = 1.0f;
-    for (int i = 0; i < octaves; ++i) {
-        const glm::vec3 q = p * frequency + glm::vec3(kOctaveShift * static_cast<float>(i));
-        const float crest = 1.0f - std::fabs(perlin(q, seed + i));
-        sum += amplitude * crest * crest;
-        total += amplitude;
-        amplitude *= 0.5f;
-        frequency *= 2.0f;
-    }
-    return sum / total;
+    return sumOctaves(p, octaves, 0.5f, seed, [](float noise) {
+        const float crest = 1.0f - std::fabs(noise);
+        return crest * crest;
+    });
 }
 
 float turbulence(const glm::vec3& p, int octaves, int seed)
 {
-    float sum = 0.0f;
-    float amplitude = 1.0f;
-    float total = 0.0f;
-    float frequency = 1.0f;
-    for (int i = 0; i < octaves; ++i) {
-        const glm::vec3 q = p * frequency + glm::vec3(kOctaveShift * static_cast<float>(i));
-        sum += amplitude * std::fabs(perlin(q, seed + i));
-        total += amplitude;
-        amplitude *= 0.5f;
-        frequency *= 2.0f;
-    }
-    return sum / total;
+    return sumOctaves(p, octaves, 0.5f, seed, [](float noise) { return std::fabs(noise); });
 }
 
 float tiledFbm(const glm::vec2& uv, const glm::ivec2& period, int octaves, float gain, int seed)
