@@ -1,0 +1,76 @@
+#include "rendering/GBuffer.h"
+
+#include "helpers/ExceptionWithMsg.h"
+
+#include <string>
+
+namespace Orbivane::Rendering {
+
+namespace {
+
+struct AttachmentFormat {
+    GLint internalFormat;
+    GLint filter;
+};
+
+// Position and light sources keep full float precision: lights compare
+// world positions, and the bloom works on unclamped emitted light. Only the
+// light-source attachment is filtered, because the bloom samples it scaled.
+constexpr AttachmentFormat Formats[5] = {
+    {GL_RGBA32F, GL_NEAREST}, {GL_RGBA8, GL_NEAREST}, {GL_RGBA16F, GL_NEAREST},
+    {GL_RGBA16F, GL_NEAREST}, {GL_RGBA32F, GL_LINEAR},
+};
+
+}
+
+GBuffer::GBuffer(unsigned int width, unsigned int height)
+    : m_Width(width), m_Height(height),
+      m_DrawBuffers{GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2, GL_COLOR_ATTACHMENT3,
+                    GL_COLOR_ATTACHMENT4}
+{
+    glGenFramebuffers(1, &m_FBO);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_FBO);
+    glGenTextures(5, m_Textures);
+    for (unsigned int i = 0; i < 5; ++i) {
+        attachColorTexture(i, Formats[i].internalFormat, Formats[i].filter);
+    }
+    glGenTextures(1, &m_DepthTexture);
+    glBindTexture(GL_TEXTURE_2D, m_DepthTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, static_cast<GLsizei>(m_Width),
+                 static_cast<GLsizei>(m_Height), 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, m_DepthTexture, 0);
+    glDrawBuffers(static_cast<GLsizei>(m_DrawBuffers.size()), m_DrawBuffers.data());
+
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        throw Helpers::ExceptionWithMsg("GBuffer creation failed. Error: " + std::to_string(status));
+    }
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+}
+
+GBuffer::~GBuffer()
+{
+    if (m_FBO != 0) {
+        glDeleteFramebuffers(1, &m_FBO);
+    }
+    if (m_Textures[0] != 0) {
+        glDeleteTextures(5, m_Textures);
+    }
+    if (m_DepthTexture != 0) {
+        glDeleteTextures(1, &m_DepthTexture);
+    }
+}
+
+void GBuffer::attachColorTexture(unsigned int index, GLint internalFormat, GLint filter)
+{
+    glBindTexture(GL_TEXTURE_2D, m_Textures[index]);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, static_cast<GLsizei>(m_Width), static_cast<GLsizei>(m_Height), 0,
+                 GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + index, GL_TEXTURE_2D, m_Textures[index], 0);
+}
+
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <GL/glew.h>
+
+#include <vector>
+
+namespace Orbivane::Rendering {
+
+// Per-pixel surface data of one frame: position, diffuse colour, normal,
+// lighting factors and emitted light, plus depth. The later passes read it.
+class GBuffer {
+public:
+    GBuffer(unsigned int width, unsigned int height);
+    ~GBuffer();
+    GBuffer(const GBuffer&) = delete;
+    GBuffer& operator=(const GBuffer&) = delete;
+
+    unsigned int m_Width;
+    unsigned int m_Height;
+    GLuint m_FBO = 0;
+    GLuint m_Textures[5] = {};
+    GLuint m_DepthTexture = 0;
+    std::vector<GLenum> m_DrawBuffers;
+
+private:
+    void attachColorTexture(unsigned int index, GLint internalFormat, GLint filter);
+};
+
+}
