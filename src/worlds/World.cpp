@@ -127,6 +127,50 @@ void World::createLevels()
     m_LevelCount = static_cast<int>(m_Levels.size());
 }
 
+void World::prepareFrame(const glm::mat4& viewProjection, const Frustum& frustum)
+{
+    m_Frustum = frustum;
+    m_Ship.update(viewProjection);
+    m_LeftEngine->update(viewProjection);
+    m_RightEngine->update(viewProjection);
+    m_BlackHole.update(viewProjection);
+
+    for (const auto& asteroid : m_Asteroids) {
+        asteroid->update(viewProjection);
+        if (m_CullingEnabled) {
+            m_Frustum.cull(*asteroid);
+        } else {
+            asteroid->m_Visible = true;
+        }
+    }
+    for (const auto& sun : m_Lights) {
+        sun->update(viewProjection);
+        if (m_CullingEnabled) {
+            m_Frustum.cull(*sun);
+            sun->m_LightVisible = lightVolumeInView(*sun);
+        } else {
+            sun->m_Visible = true;
+            sun->m_LightVisible = true;
+        }
+    }
+    if (m_CullingEnabled) {
+        std::cout << "Culled " << m_Frustum.m_CulledCount << " objects\n";
+    }
+}
+
+// A sun's light reaches much further than its glowing sphere, so its light
+// volume is tested on its own and counts as a separate culling hit.
+bool World::lightVolumeInView(const Sun& sun)
+{
+    for (std::size_t plane = 0; plane < m_Frustum.m_Planes.size(); ++plane) {
+        if (-sun.m_LightRadius > m_Frustum.distance(plane, sun.getPosition())) {
+            ++m_Frustum.m_CulledCount;
+            return false;
+        }
+    }
+    return true;
+}
+
 std::shared_ptr<HighScore> World::getHighScore() const
 {
     return m_HighScore;

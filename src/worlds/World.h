@@ -26,6 +26,9 @@ public:
     World(int width, int height);
 
     GameState update();
+    // Refreshes every entity's matrices for this frame's view and, with
+    // culling on, marks what lies wholly outside the view.
+    void prepareFrame(const glm::mat4& viewProjection, const Frustum& frustum);
 
     std::shared_ptr<HighScore> getHighScore() const;
     Entities::BlackHole getBlackHole() const;
@@ -87,6 +90,7 @@ private:
     void preloadSounds();
     void createLevels();
     bool missionAccomplished() const;
+    bool lightVolumeInView(const Entities::Sun& sun);
 };
 
 }
