@@ -27,7 +27,12 @@ constexpr int kCraterCount = 18;
 glm::vec3 randomDirection(Pcg32& random)
 {
     while (true) {
-        const glm::vec3 v(random.range(-1.0f, 1.0f), random.range(-1.0f, 1.0f), random.range(-1.0f, 1.0f));
+        // One draw per statement: argument order is up to the compiler, and
+        // the stored assets were made with z drawn first, then y, then x.
+        const float z = random.range(-1.0f, 1.0f);
+        const float y = random.range(-1.0f, 1.0f);
+        const float x = random.range(-1.0f, 1.0f);
+        const glm::vec3 v(x, y, z);
         const float length = glm::length(v);
         if (length > 0.1f && length <= 1.0f) {
             return v / length;

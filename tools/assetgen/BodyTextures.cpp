@@ -37,7 +37,11 @@ std::vector<Crater> scatterCraters()
     std::vector<Crater> craters;
     for (int i = 0; i < 60; ++i) {
         const float size = rng.nextFloat();
-        const glm::vec2 centre(rng.nextFloat(), rng.nextFloat());
+        // One draw per statement keeps the order fixed whatever the compiler;
+        // the stored textures were made with y drawn before x.
+        const float y = rng.nextFloat();
+        const float x = rng.nextFloat();
+        const glm::vec2 centre(x, y);
         craters.push_back({centre, 0.01f + 0.04f * size * size * size, rng.nextFloat() < 0.3f});
     }
     return craters;

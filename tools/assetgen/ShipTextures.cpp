@@ -335,7 +335,11 @@ void paintEmblem(Image& image, const Panel& panel)
 void paintScratches(Image& image, Pcg32& rng)
 {
     for (int i = 0; i < 420; ++i) {
-        const glm::vec2 start(rng.range(0.0f, kHullSize), rng.range(0.0f, kHullSize));
+        // One draw per statement keeps the order fixed whatever the compiler;
+        // the stored textures were made with y drawn before x.
+        const float startY = rng.range(0.0f, kHullSize);
+        const float startX = rng.range(0.0f, kHullSize);
+        const glm::vec2 start(startX, startY);
         const float angle = rng.range(0.0f, glm::two_pi<float>());
         const float length = rng.range(6.0f, 38.0f);
         const float strength = rng.range(0.05f, 0.16f);

@@ -44,7 +44,12 @@ glm::vec3 starColour(float roll)
 glm::vec3 randomDirection(Pcg32& rng)
 {
     for (;;) {
-        const glm::vec3 p(rng.range(-1.0f, 1.0f), rng.range(-1.0f, 1.0f), rng.range(-1.0f, 1.0f));
+        // One draw per statement: argument order is up to the compiler, and
+        // the stored sky was made with z drawn first, then y, then x.
+        const float z = rng.range(-1.0f, 1.0f);
+        const float y = rng.range(-1.0f, 1.0f);
+        const float x = rng.range(-1.0f, 1.0f);
+        const glm::vec3 p(x, y, z);
         const float lengthSquared = glm::dot(p, p);
         if (lengthSquared > 0.01f && lengthSquared <= 1.0f) {
             return p / std::sqrt(lengthSquared);
