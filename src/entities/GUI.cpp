@@ -1,0 +1,58 @@
+#include "entities/GUI.h"
+
+#include "helpers/ShaderManager.h"
+
+#include <array>
+
+namespace Orbivane::Entities {
+
+GUI::GUI(int type, float x, float y, float width, float height, GLuint frameBuffer, int screenWidth,
+         int screenHeight)
+    : Entity(glm::vec3(0.0f), glm::vec3(0.0f)), m_Type(type), m_X(x), m_Y(y), m_Width(width), m_Height(height),
+      m_TextRenderer(frameBuffer, screenWidth, screenHeight)
+{
+    init();
+}
+
+void GUI::init()
+{
+    m_GUIProgram = Helpers::ShaderManager::instance().getProgram("GUILinear");
+    m_ValueLocation = glGetUniformLocation(m_GUIProgram, "u_GUIValue");
+    m_TypeLocation = glGetUniformLocation(m_GUIProgram, "u_GUIType");
+
+    const float x2 = m_X + m_Width;
+    const float y2 = m_Y + m_Height;
+    const std::array<float, 12> corners{m_X, m_Y, m_X, y2, x2, y2, m_X, m_Y, x2, y2, x2, m_Y};
+    glGenBuffers(1, &m_VBO);
+    glBindBuffer(GL_ARRAY_BUFFER, m_VBO);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(corners), corners.data(), GL_STATIC_DRAW);
+    glGenVertexArrays(1, &m_VAO);
+    glBindVertexArray(m_VAO);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void GUI::draw()
+{
+    if (m_Type == kText) {
+        m_TextRenderer.print(m_Text.c_str(), static_cast<int>(m_X), static_cast<int>(m_Y), m_TextSize);
+        return;
+    }
+    glDisable(GL_DEPTH_TEST);
+    glBindVertexArray(m_VAO);
+    glUseProgram(m_GUIProgram);
+    if (m_Type == kBar) {
+        glUniform1f(m_ValueLocation, m_Y + m_Value * m_Height);
+        glUniform1i(m_TypeLocation, kBar);
+    } else if (m_Type == kValueQuad) {
+        glUniform1f(m_ValueLocation, m_Value);
+        glUniform1i(m_TypeLocation, kValueQuad);
+    }
+    glDrawArrays(GL_TRIANGLES, 0, 6);
+    glEnable(GL_DEPTH_TEST);
+    glBindVertexArray(0);
+}
+
+}

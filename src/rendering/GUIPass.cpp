@@ -1,0 +1,100 @@
+#include "rendering/GUIPass.h"
+
+#include "worlds/World.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace Orbivane::Rendering {
+
+using Entities::GUI;
+
+namespace {
+
+const char* const kHelpText =
+    "HELP\nCONTROLS:\nMouse: Steer\nW: Accelerate\nS:Decelerate\nSpace:Shoot (Asteroids)\nTAB Toggle Score\n"
+    "F1 Toggle Help\nF2 Toggle FPS\nF3 Toggle Wireframe\nF4 Switch Texture Sampling\nF5 Switch Mipmapping\n"
+    "F8 Toggle Frustum Culling\nF9 Transparency on/off";
+
+GUI makeText(float x, float y, GLuint frameBuffer, const Worlds::World& world)
+{
+    return GUI(GUI::kText, x, y, -1.0f, -1.0f, frameBuffer, world.m_Width, world.m_Height);
+}
+
+std::string tableText(const HighScore::Table& entries)
+{
+    std::string text;
+    for (const auto& [score, names] : entries) {
+        text += names + "\t" + std::to_string(score) + "\n";
+    }
+    return text;
+}
+
+}
+
+GUIPass::GUIPass(GLuint frameBuffer, std::shared_ptr<Worlds::World> world)
+    : m_FrameBuffer(frameBuffer), m_HighScore(world->getHighScore()), m_HighScoreEntries(m_HighScore->getScores()),
+      m_LevelIntroText(makeText(world->m_Width / 4, world->m_Height / 2, 0, *world)),
+      m_WonText(makeText(world->m_Width / 4, world->m_Height / 2, 0, *world)),
+      m_GameEndText(makeText(world->m_Width / 4, world->m_Height / 2, 0, *world)),
+      m_HelpText(makeText(world->m_Width / 4, world->m_Height / 2, frameBuffer, *world)),
+      m_HighScoreTable(makeText(world->m_Width / 2, world->m_Height - world->m_Height / 3, frameBuffer, *world)),
+      m_CurrentScore(makeText(world->m_Width / 2, world->m_Height - world->m_Height / 4, frameBuffer, *world)),
+      m_LifeBar(GUI::kBar, -0.95f, -0.9f, 0.05f, 0.2f, frameBuffer, world->m_Width, world->m_Height),
+      m_LostText(makeText(world->m_Width / 4, world->m_Height / 2, 0, *world))
+{
+    m_HelpText.m_Text = kHelpText;
+    m_HighScoreText = tableText(m_HighScoreEntries);
+    m_HighScoreTable.m_Text = m_HighScoreText;
+    m_WonText.m_Text = "You've won, you're awesome!";
+    m_GameEndText.m_Text = "This is it, you've reached the end of the game!\nThank you for playing!";
+    m_LostText.m_Text = "LOST!\nYou have been delicious!";
+}
+
+void GUIPass::renderLevelIntro(const Worlds::GameState& state)
+{
+    std::string& text = m_LevelIntroText.m_Text;
+    text = "Level " + std::to_string(state.levelNumber) + "\n" + state.levelName + "\nYour Mission: ";
+    if (state.shootTarget > 0) {
+        text += " Shoot " + std::to_string(state.shootTarget) + " Asteroids!\n";
+    }
+    if (state.surviveSeconds > 0) {
+        text += " Survive " + std::to_string(state.surviveSeconds) + " seconds!\n";
+    }
+    m_LevelIntroText.draw();
+}
+
+void GUIPass::render(const Worlds::GameState& state)
+{
+    if (m_Transparency) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE);
+    } else {
+        glDisable(GL_BLEND);
+    }
+    renderLifeBar(state);
+    if (m_ShowHelp) {
+        m_HelpText.draw();
+    }
+    if (m_ShowScore) {
+        m_HighScoreTable.draw();
+        char score[32];
+        std::snprintf(score, sizeof score, "Current Score: %d", m_HighScore->m_Score);
+        // Assigning into the existing string reuses its storage frame after frame.
+        m_CurrentScore.m_Text.assign(score);
+        m_CurrentScore.draw();
+    }
+    if (m_Transparency) {
+        glDisable(GL_BLEND);
+    } else {
+        glEnable(GL_BLEND);
+    }
+}
+
+void GUIPass::renderLifeBar(const Worlds::GameState& state)
+{
+    m_LifeBar.m_Value = state.alive ? std::clamp(state.lifeLeft, 0.0f, 1.0f) : 0.0f;
+    m_LifeBar.draw();
+}
+
+}
