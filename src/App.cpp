@@ -3,6 +3,7 @@
 #include "helpers/DebugOutput.h"
 #include "helpers/ExceptionWithMsg.h"
 #include "helpers/IniSettings.h"
+#include "rendering/Renderer.h"
 #include "worlds/World.h"
 
 #include <GL/glew.h>
@@ -32,6 +33,8 @@ App::App()
     createWindow(fullScreen, width, height, title);
     glfwSetInputMode(m_Window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     m_World = std::make_shared<Worlds::World>(width, height);
+    m_Renderer = std::make_shared<Rendering::Renderer>(static_cast<unsigned>(width), static_cast<unsigned>(height),
+                                                       m_World);
 }
 
 App::~App()
@@ -46,6 +49,7 @@ void App::run()
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         const Worlds::GameState state = m_World->update();
+        m_Renderer->render(state);
         glfwSwapBuffers(m_Window);
         glfwPollEvents();
     }

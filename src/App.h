@@ -10,6 +10,9 @@ namespace Orbivane {
 namespace Worlds {
 class World;
 }
+namespace Rendering {
+class Renderer;
+}
 
 // Opens the window and its context, builds the game and runs the frame loop.
 class App {
@@ -29,6 +32,7 @@ public:
 
     GLFWwindow* m_Window = nullptr;
     std::shared_ptr<Worlds::World> m_World;
+    std::shared_ptr<Rendering::Renderer> m_Renderer;
 };
 
 }

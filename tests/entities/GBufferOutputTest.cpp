@@ -26,9 +26,12 @@ using namespace Orbivane::Entities;
 enum Attachment { Position, Diffuse, Normal, Params, Emitted };
 constexpr int Centre = GBufferTarget::Size / 2;
 
-glm::vec4 texel(const glm::ivec3& rgb)
+// Matter keeps a small share of its colour unlit; the sky keeps all of it.
+constexpr float MatterAmbientShare = 0.06f;
+
+glm::vec4 texel(const glm::ivec3& rgb, float unlitShare = 1.0f)
 {
-    return glm::vec4(glm::vec3(rgb) / 255.0f, 1.0f);
+    return glm::vec4(glm::vec3(rgb) / 255.0f, unlitShare);
 }
 
 // The game's projection for a square window, seen from eye towards target.
@@ -61,7 +64,7 @@ TEST_F(GeometryOutput, EntityWritesWorldPositionColourNormalAndMaterial)
     EXPECT_NEAR(position.y, 18.0f, 0.2f);
     EXPECT_NEAR(position.z, -2.0f, 0.2f);
     EXPECT_EQ(position.w, 1.0f);
-    expectVec4(m_GBuffer.read(Diffuse, Centre, Centre), texel(EntityTest::ShipTexel), 1.0f / 255.0f);
+    expectVec4(m_GBuffer.read(Diffuse, Centre, Centre), texel(EntityTest::ShipTexel, MatterAmbientShare), 1.0f / 255.0f);
     expectVec4(m_GBuffer.read(Normal, Centre, Centre), glm::vec4(1, 0, 0, 1), 1e-3f);
     expectVec4(m_GBuffer.read(Params, Centre, Centre), glm::vec4(0.5f, 1.5f, 5.0f, 1.0f), 1e-3f);
     expectVec4(m_GBuffer.read(Emitted, Centre, Centre), glm::vec4(0.0f), 0.0f);
@@ -80,7 +83,7 @@ TEST_F(GeometryOutput, ScaledEntityStillWritesAUnitNormal)
 
     expectVec4(m_GBuffer.read(Normal, Centre, Centre), glm::vec4(0, 0, 1, 1), 1e-3f);
     expectVec4(m_GBuffer.read(Params, Centre, Centre), glm::vec4(0.6f, 0.2f, 2.5f, 1.0f), 1e-3f);
-    expectVec4(m_GBuffer.read(Diffuse, Centre, Centre), texel(EntityTest::AsteroidTexel), 1.0f / 255.0f);
+    expectVec4(m_GBuffer.read(Diffuse, Centre, Centre), texel(EntityTest::AsteroidTexel, MatterAmbientShare), 1.0f / 255.0f);
 }
 
 TEST_F(GeometryOutput, EnginesShowTheMaterialOfTheShipDrawnBeforeThem)
@@ -170,7 +173,7 @@ TEST_F(SkyOutput, StaysBehindEntitiesEvenBeyondTheCube)
     distant.draw();
     m_Sky.draw(view, camera.getProjectionMatrix());
 
-    expectVec4(m_GBuffer.read(Diffuse, Centre, Centre), texel(EntityTest::AsteroidTexel), 1.0f / 255.0f);
+    expectVec4(m_GBuffer.read(Diffuse, Centre, Centre), texel(EntityTest::AsteroidTexel, MatterAmbientShare), 1.0f / 255.0f);
     expectVec4(m_GBuffer.read(Diffuse, 0, 0), texel(EntityTest::SkyTexels[5]), 0.04f);
 }
 

@@ -1,0 +1,71 @@
+#include "rendering/GeometryPass.h"
+
+#include "rendering/FramebufferDump.h"
+#include "rendering/GBuffer.h"
+#include "worlds/World.h"
+
+namespace Orbivane::Rendering {
+
+GeometryPass::GeometryPass(unsigned int width, unsigned int height, GBuffer* gBuffer, Worlds::World* world,
+                           bool dumpGBuffer)
+    : m_Width(width), m_Height(height), m_World(world), m_GBuffer(gBuffer), m_DumpGBuffer(dumpGBuffer)
+{
+}
+
+void GeometryPass::render(const glm::mat4& viewMatrix, const glm::mat4& projectionMatrix)
+{
+    glDisable(GL_BLEND);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_GBuffer->m_FBO);
+    glDrawBuffers(static_cast<GLsizei>(m_GBuffer->m_DrawBuffers.size()), m_GBuffer->m_DrawBuffers.data());
+    glDepthMask(GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    // The models are wound counter-clockwise seen from outside. The lighting
+    // pass switches to front-face culling for its volumes, so the mode is set
+    // here every frame rather than inherited.
+    glCullFace(GL_BACK);
+
+    Worlds::World& world = *m_World;
+    world.m_Ship.draw();
+    world.m_LeftEngine->draw();
+    world.m_RightEngine->draw();
+    for (const auto& asteroid : world.m_Asteroids) {
+        if (asteroid->m_Visible) {
+            asteroid->draw();
+        }
+    }
+    for (const auto& sun : world.m_Lights) {
+        if (sun->m_Visible) {
+            sun->draw();
+        }
+    }
+    world.getBlackHole().draw();
+    world.m_Skybox.draw(viewMatrix, projectionMatrix);
+
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDepthMask(GL_FALSE);
+    if (m_DumpGBuffer) {
+        dumpGBuffer();
+    }
+}
+
+void GeometryPass::dumpGBuffer()
+{
+    static const struct {
+        GLenum attachment;
+        const char* fileName;
+    } Dumps[] = {
+        {GL_COLOR_ATTACHMENT0, "out//gbuffer_position.bmp"}, {GL_COLOR_ATTACHMENT2, "out//gbuffer_normal.bmp"},
+        {GL_COLOR_ATTACHMENT1, "out//gbuffer_diffuse.bmp"},  {GL_COLOR_ATTACHMENT3, "out//gbuffer_parameter.bmp"},
+        {GL_COLOR_ATTACHMENT4, "out//gbuffer_lightSrc.bmp"},
+    };
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_GBuffer->m_FBO);
+    for (const auto& dump : Dumps) {
+        glReadBuffer(dump.attachment);
+        saveFramebufferBMP(static_cast<int>(m_Width), static_cast<int>(m_Height), dump.fileName);
+    }
+}
+
+}

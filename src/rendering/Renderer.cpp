@@ -1,0 +1,122 @@
+#include "rendering/Renderer.h"
+
+#include "helpers/IniSettings.h"
+#include "worlds/World.h"
+
+#include <GLFW/glfw3.h>
+
+#include <fstream>
+
+namespace Orbivane::Rendering {
+
+using Helpers::IniSettings;
+
+Renderer::Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worlds::World> world)
+    : m_Width(width), m_Height(height), m_World(std::move(world)), m_Camera(width, height), m_GBuffer(width, height)
+{
+    m_Camera.m_Target = &m_World->m_Ship;
+    m_DumpGBuffer = IniSettings::getFlag("DumpGBuffer", false);
+    createOutputFramebuffer();
+    m_MonitorPasses = IniSettings::getFlag("MonitorPasses", false);
+
+    m_GeometryPass = std::make_shared<GeometryPass>(m_Width, m_Height, &m_GBuffer, m_World.get(), m_DumpGBuffer);
+    m_LightingPass = std::make_shared<LightingPass>(m_Width, m_Height, m_OutputFBO, &m_GBuffer, m_World);
+    m_AmbientPass = std::make_shared<AmbientPass>(&m_GBuffer);
+
+    if (m_MonitorPasses) {
+        for (GLuint& query : m_PassQueries) {
+            glGenQueries(1, &query);
+        }
+    }
+}
+
+void Renderer::createOutputFramebuffer()
+{
+    glGenFramebuffers(1, &m_OutputFBO);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_OutputFBO);
+
+    glGenTextures(1, &m_OutputTexture);
+    glBindTexture(GL_TEXTURE_2D, m_OutputTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, static_cast<GLsizei>(m_Width), static_cast<GLsizei>(m_Height), 0,
+                 GL_RGB, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_OutputTexture, 0);
+
+    glGenTextures(1, &m_OutputDepthTexture);
+    glBindTexture(GL_TEXTURE_2D, m_OutputDepthTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, static_cast<GLsizei>(m_Width),
+                 static_cast<GLsizei>(m_Height), 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, m_OutputDepthTexture, 0);
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void Renderer::render(const Worlds::GameState&)
+{
+    m_CurrentTime = glfwGetTime();
+    m_LastTime = m_CurrentTime;
+    prepareFrame();
+
+    timed(0, [this] { m_GeometryPass->render(m_ViewMatrix, m_ProjectionMatrix); });
+    timed(1, [this] { m_LightingPass->render(m_CameraPosition); });
+    timed(2, [this] { m_AmbientPass->render(); });
+    timed(3, [] {});
+    timed(4, [] {});
+    timed(5, [] {});
+    present();
+    if (m_MonitorPasses) {
+        writePassTimes();
+    }
+}
+
+void Renderer::prepareFrame()
+{
+    m_Camera.update();
+    m_ViewMatrix = m_Camera.getViewMatrix();
+    m_ProjectionMatrix = m_Camera.getProjectionMatrix();
+    m_CameraPosition = m_Camera.m_Eye;
+    m_Frustum.update(m_Camera.getFrustumInfo());
+    m_World->prepareFrame(m_ProjectionMatrix * m_ViewMatrix, m_Frustum);
+}
+
+void Renderer::present()
+{
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_OutputFBO);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    const auto width = static_cast<GLint>(m_Width);
+    const auto height = static_cast<GLint>(m_Height);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glViewport(0, 0, width, height);
+}
+
+template <typename Pass>
+void Renderer::timed(int query, Pass pass)
+{
+    if (!m_MonitorPasses) {
+        pass();
+        return;
+    }
+    glBeginQuery(GL_TIME_ELAPSED, m_PassQueries[query]);
+    pass();
+    glEndQuery(GL_TIME_ELAPSED);
+}
+
+void Renderer::writePassTimes() const
+{
+    std::ofstream file("out//passes_time_elapsed.txt", std::ios::out | std::ios::app);
+    if (!file) {
+        return;
+    }
+    for (int i = 0; i < 6; ++i) {
+        GLint nanoseconds = 0;
+        glGetQueryObjectiv(m_PassQueries[i], GL_QUERY_RESULT, &nanoseconds);
+        file << nanoseconds << (i < 5 ? ";" : "\n");
+    }
+}
+
+}

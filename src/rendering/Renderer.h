@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Camera.h"
+#include "Frustum.h"
+#include "rendering/AmbientPass.h"
+#include "rendering/GBuffer.h"
+#include "rendering/GeometryPass.h"
+#include "rendering/LightingPass.h"
+#include "worlds/GameState.h"
+
+#include <GL/glew.h>
+#include <glm/glm.hpp>
+
+#include <memory>
+
+namespace Orbivane::Worlds {
+class World;
+}
+
+namespace Orbivane::Rendering {
+
+// The deferred renderer: fills the G-buffer, lights it into a floating-point
+// output image, adds the effects and the overlay, and shows the result.
+class Renderer {
+public:
+    Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worlds::World> world);
+
+    void render(const Worlds::GameState& state);
+    void createOutputFramebuffer();
+
+    unsigned int m_Width;
+    unsigned int m_Height;
+    std::shared_ptr<Worlds::World> m_World;
+    Camera m_Camera;
+    glm::vec3 m_CameraPosition{0.0f};
+    glm::mat4 m_ViewMatrix{1.0f};
+    glm::mat4 m_ProjectionMatrix{1.0f};
+    GBuffer m_GBuffer;
+    bool m_DumpGBuffer = false;
+    bool m_MonitorPasses = false;
+    std::shared_ptr<GeometryPass> m_GeometryPass;
+    std::shared_ptr<LightingPass> m_LightingPass;
+    std::shared_ptr<AmbientPass> m_AmbientPass;
+    GLuint m_OutputFBO = 0;
+    GLuint m_OutputTexture = 0;
+    GLuint m_OutputDepthTexture = 0;
+    double m_CurrentTime = 0.0;
+    double m_LastTime = 0.0;
+    GLuint m_PassQueries[6] = {};
+    Frustum m_Frustum;
+
+    // Camera, frustum and every entity's matrices and visibility for this frame.
+    void prepareFrame();
+    void present();
+
+private:
+    template <typename Pass>
+    void timed(int query, Pass pass);
+    void writePassTimes() const;
+};
+
+}
