@@ -72,7 +72,11 @@ GLFWwindow* App::createContextWindow(int width, int height, const char* title, G
 
 void App::createWindow(bool fullScreen, int width, int height, const char* title)
 {
-    m_Window = createContextWindow(width, height, title, fullScreen ? glfwGetPrimaryMonitor() : nullptr);
+    // GLFW asserts on a negative size instead of failing; treat any size
+    // that cannot make a window like a failed creation.
+    m_Window = width > 0 && height > 0
+        ? createContextWindow(width, height, title, fullScreen ? glfwGetPrimaryMonitor() : nullptr)
+        : nullptr;
     if (m_Window == nullptr) {
         glfwTerminate();
         throw ExceptionWithMsg("Could not create (glfw)window");
@@ -87,16 +91,7 @@ void App::createWindow(bool fullScreen, int width, int height, const char* title
     glEnable(GL_DEPTH_TEST);
 
     if (IniSettings::getInt("GLDebugMessages", 0) == 1) {
-        std::cout << "Debug output enabled. Disable via INI setting: GLDebugMessages\n";
-        GLint flags = 0;
-        glGetIntegerv(GL_CONTEXT_FLAGS, &flags);
-        if ((flags & GL_CONTEXT_FLAG_DEBUG_BIT) != 0) {
-            std::cout << "Debug Output available!\n";
-        }
-        glEnable(GL_DEBUG_OUTPUT);
-        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
-        glDebugMessageCallback(Helpers::debugMessageCallback, nullptr);
-        glDebugMessageControl(GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_TRUE);
+        Helpers::enableDebugOutput();
     } else {
         std::cout << "Debug output disabled. Enable via INI setting: GLDebugMessages\n";
     }

@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 
 namespace Orbivane {
 
@@ -37,6 +39,31 @@ Entry parseLine(const std::string& line)
     }
     entry.scoreText = accumulator;
     return entry;
+}
+
+// Reads the score as atoi does (blanks, sign, digits up to the first other
+// character, no number gives 0) but refuses a number an int cannot hold:
+// wrapping it would invent a score and could push out a real entry.
+std::optional<int> parseScore(const std::string& text)
+{
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    if (errno == ERANGE || value < INT_MIN || value > INT_MAX) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
+// A bar or a line break in the player's name would split the line it is
+// written on, so a later load would find other names or entries.
+std::string storableName(std::string name)
+{
+    for (char& c : name) {
+        if (c == '|' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return name;
 }
 
 bool writeAll(int descriptor, const std::string& contents)
@@ -70,7 +97,9 @@ void HighScore::load()
     while (std::getline(file, line) && !line.empty()) {
         const Entry entry = parseLine(line);
         std::cout << entry.names << "|" << entry.scoreText << "\n";
-        m_Scores.emplace(std::atoi(entry.scoreText.c_str()), entry.names);
+        if (const std::optional<int> score = parseScore(entry.scoreText)) {
+            m_Scores.emplace(*score, entry.names);
+        }
     }
 }
 
@@ -97,15 +126,16 @@ HighScore::Table HighScore::getScores() const
 // were merged this way, so the test stays as it is.
 void HighScore::mergeCurrentScore()
 {
+    const std::string playerName = storableName(m_PlayerName);
     const auto existing = m_Scores.find(m_Score);
     if (existing != m_Scores.end()) {
         std::string& names = existing->second;
-        if (!names.empty() && names.find(", " + m_PlayerName) == std::string::npos && names != m_PlayerName) {
-            names += ", " + m_PlayerName;
+        if (!names.empty() && names.find(", " + playerName) == std::string::npos && names != playerName) {
+            names += ", " + playerName;
         }
         return;
     }
-    m_Scores.emplace(m_Score, m_PlayerName);
+    m_Scores.emplace(m_Score, playerName);
 }
 
 // The table is written beside the old file and renamed over it, so a crash,

@@ -1,6 +1,7 @@
 #include "helpers/DebugOutput.h"
 
 #include <cstdio>
+#include <iostream>
 
 namespace Orbivane::Helpers {
 
@@ -69,6 +70,24 @@ void GLAPIENTRY debugMessageCallback(GLenum source, GLenum type, GLuint id, GLen
     std::printf("Severity: %s", severityName(severity));
     std::printf("\n*********OpenGL Debug End****************\n");
     std::printf("\n\n");
+}
+
+void enableDebugOutput()
+{
+    std::cout << "Debug output enabled. Disable via INI setting: GLDebugMessages\n";
+    GLint flags = 0;
+    glGetIntegerv(GL_CONTEXT_FLAGS, &flags);
+    if ((flags & GL_CONTEXT_FLAG_DEBUG_BIT) != 0) {
+        std::cout << "Debug Output available!\n";
+    }
+    if (glDebugMessageCallback == nullptr || glDebugMessageControl == nullptr) {
+        std::cout << "Debug output not supported by this context\n";
+        return;
+    }
+    glEnable(GL_DEBUG_OUTPUT);
+    glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+    glDebugMessageCallback(debugMessageCallback, nullptr);
+    glDebugMessageControl(GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_TRUE);
 }
 
 }

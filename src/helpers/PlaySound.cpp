@@ -90,6 +90,17 @@ std::vector<short> readFirstChannel(SNDFILE* file, int channels)
     return firstChannel;
 }
 
+// A long sound at a low rate lasts longer than an int of milliseconds can
+// say; it saturates, which still outlasts any game.
+int durationMs(std::size_t frames, int sampleRate)
+{
+    if (sampleRate <= 0) {
+        return 0;
+    }
+    const long long milliseconds = static_cast<long long>(frames) * 1000 / sampleRate;
+    return static_cast<int>(std::min<long long>(milliseconds, INT_MAX));
+}
+
 void decodeWav(const std::string& path, AudioData& audioData)
 {
     SF_INFO info{};
@@ -101,9 +112,7 @@ void decodeWav(const std::string& path, AudioData& audioData)
     const int frames = static_cast<int>(audioData.pcm.size());
     audioData.byteSize = frames * static_cast<int>(sizeof(short));
     audioData.sampleRate = info.samplerate;
-    audioData.durationMs = info.samplerate > 0
-        ? static_cast<int>(static_cast<float>(frames) * 1000.0f / static_cast<float>(info.samplerate))
-        : 0;
+    audioData.durationMs = durationMs(audioData.pcm.size(), info.samplerate);
 }
 
 // Without a device (or a context) OpenAL ignores every later call, which is
@@ -192,12 +201,17 @@ void PlaySound::play(const std::string& path, PlayMode mode)
     }
 }
 
-void PlaySound::loadSound(const std::string& path, AudioData& audioData) const
+void PlaySound::decode(const std::string& path, AudioData& audioData) const
 {
     loadAudio(path, audioData);
     if (m_ApplyFIR) {
         applyFIR(audioData);
     }
+}
+
+void PlaySound::loadSound(const std::string& path, AudioData& audioData) const
+{
+    decode(path, audioData);
     alGenBuffers(1, &audioData.buffer);
     alBufferData(audioData.buffer, AL_FORMAT_MONO16, audioData.pcm.data(), audioData.byteSize, audioData.sampleRate);
     audioData.source = createSource(audioData.buffer, false);

@@ -30,6 +30,10 @@ public:
     // Circular low-pass convolution with faded ends, in place.
     void applyFIR(AudioData& audioData) const;
 
+    // Reads a sound file into samples, filtered when the filter is on,
+    // without creating any OpenAL object.
+    void decode(const std::string& path, AudioData& audioData) const;
+
     const FIRCoefficients& firCoefficients() const { return m_FIRCoeff; }
     const std::map<std::string, AudioData>& sounds() const { return m_Sounds; }
 

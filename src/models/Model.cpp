@@ -34,7 +34,7 @@ void Model::loadModel(const std::string& path)
     m_Meshes = std::make_shared<std::vector<Mesh>>();
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(Helpers::nativePath(path), aiProcess_Triangulate | aiProcess_GenNormals);
-    if (scene == nullptr || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE || scene->mRootNode == nullptr) {
+    if (scene == nullptr || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || scene->mRootNode == nullptr) {
         throw Helpers::ExceptionWithMsg(std::string("Failed to load model. ASSIMP-ERROR: ") + importer.GetErrorString());
     }
     processNode(scene->mRootNode, scene);
@@ -68,6 +68,11 @@ Mesh Model::processMesh(const aiMesh* mesh, const aiScene*)
     std::vector<unsigned int> indices;
     for (unsigned int f = 0; f < mesh->mNumFaces; ++f) {
         const aiFace& face = mesh->mFaces[f];
+        // Lines and points beside the triangles would shift every later
+        // triangle's corners; the game draws triangles only.
+        if (face.mNumIndices != 3) {
+            continue;
+        }
         for (unsigned int k = 0; k < face.mNumIndices; ++k) {
             // A lying file must not make the GPU read past the vertex buffer.
             if (face.mIndices[k] >= mesh->mNumVertices) {

@@ -84,8 +84,11 @@ TEST_F(SpineProcessTest, MalformedSettingEndsWithTheLibraryText)
 
 TEST_F(SpineProcessTest, ImpossibleWindowIsReported)
 {
-    m_Dir.writeFile("Orbivane.ini", "Width=0\n");
-    EXPECT_EQ(runExpectingFailure(), "Exception message: Could not create (glfw)window\n");
+    for (const std::string settings : {"Width=0\n", "Width=-5\n", "Height=-1\n"}) {
+        SCOPED_TRACE(settings);
+        m_Dir.writeFile("Orbivane.ini", settings);
+        EXPECT_EQ(runExpectingFailure(), "Exception message: Could not create (glfw)window\n");
+    }
 }
 
 TEST_F(SpineProcessTest, NoDisplayIsReported)
