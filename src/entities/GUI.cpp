@@ -41,6 +41,9 @@ void GUI::draw()
         return;
     }
     glDisable(GL_DEPTH_TEST);
+    // The quad winds clockwise; whichever faces the pass before us culls, the bar must show.
+    const GLboolean culling = glIsEnabled(GL_CULL_FACE);
+    glDisable(GL_CULL_FACE);
     glBindVertexArray(m_VAO);
     glUseProgram(m_GUIProgram);
     if (m_Type == kBar) {
@@ -51,6 +54,9 @@ void GUI::draw()
         glUniform1i(m_TypeLocation, kValueQuad);
     }
     glDrawArrays(GL_TRIANGLES, 0, 6);
+    if (culling == GL_TRUE) {
+        glEnable(GL_CULL_FACE);
+    }
     glEnable(GL_DEPTH_TEST);
     glBindVertexArray(0);
 }
