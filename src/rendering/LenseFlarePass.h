@@ -1,0 +1,52 @@
+#pragma once
+
+#include "rendering/FlareSource.h"
+#include "rendering/GBuffer.h"
+
+#include <GL/glew.h>
+
+#include <vector>
+
+namespace Orbivane::Worlds {
+class World;
+}
+
+namespace Orbivane::Rendering {
+
+// Draws four flare elements for every sun whose centre is on screen and not
+// hidden, on the line from the sun through the screen centre.
+class LenseFlarePass {
+public:
+    static constexpr unsigned int ElementCount = 4;
+
+    LenseFlarePass(GBuffer* gBuffer, GLuint outputFBO, unsigned int width, unsigned int height,
+                   Worlds::World* world);
+    LenseFlarePass(const LenseFlarePass&) = delete;
+    LenseFlarePass& operator=(const LenseFlarePass&) = delete;
+
+    void render();
+    std::vector<FlareSource> visibleSources();
+
+    // Strength of the flare of a source: falls with distance from the camera
+    // and from the screen centre.
+    float strength(const FlareSource& source) const;
+
+    GLuint m_FlareTextures[ElementCount] = {};
+    GLuint m_VAO = 0;
+    GLuint m_VBO = 0;
+    GLuint m_Program = 0;
+    GLint m_Locations[7] = {};
+    std::vector<float> m_QuadVertices;
+    GLuint m_OutputFBO;
+    unsigned int m_Width;
+    unsigned int m_Height;
+    Worlds::World* m_World;
+    GBuffer* m_GBuffer;
+    float m_MaxStrength;
+    float m_MinStrength;
+
+private:
+    void drawElement(const FlareSource& source, float sourceStrength, unsigned int element);
+};
+
+}
