@@ -10,6 +10,6 @@ cmake --build build -j"$(nproc)"
 
 cd build
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure
 fi
 exec ctest --output-on-failure

@@ -5,9 +5,40 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <chrono>
 #include <stdexcept>
+#include <string>
+#include <thread>
 
 namespace OrbivaneTest {
+
+namespace {
+
+std::string g_LastGLFWError;
+
+void rememberGLFWError(int, const char* description)
+{
+    g_LastGLFWError = description;
+}
+
+}
+
+// Xvfb resets itself whenever its last client disconnects, and refuses
+// connections while it does. When suites run one after another on one server
+// (ctest under xvfb-run), a suite that starts just as the previous one exits
+// can land in that window; a short bounded retry outlasts it, while a missing
+// display still fails within a second.
+void initGLFW()
+{
+    glfwSetErrorCallback(rememberGLFWError);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (glfwInit() == GLFW_TRUE) {
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    throw std::runtime_error("GLFW could not be initialised (" + g_LastGLFWError + "); run the tests under xvfb-run");
+}
 
 GLFWwindow* ensureGLContext()
 {
@@ -15,9 +46,7 @@ GLFWwindow* ensureGLContext()
     if (window != nullptr) {
         return window;
     }
-    if (glfwInit() != GLFW_TRUE) {
-        throw std::runtime_error("GLFW could not be initialised; run the tests under xvfb-run");
-    }
+    initGLFW();
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     window = Orbivane::App::createContextWindow(64, 64, "test", nullptr);
     if (window == nullptr) {

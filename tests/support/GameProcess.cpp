@@ -70,6 +70,15 @@ std::optional<unsigned long> findWindow(::Display* display, ::Window root, const
 GameProcess::GameProcess(const std::filesystem::path& workDir, const std::map<std::string, std::string>& environment)
     : m_OutputFile(workDir / "console.txt")
 {
+    // Xvfb resets, refusing connections, whenever its last client leaves; a
+    // connection held from before the game starts until it has ended keeps
+    // the game's own connection out of that window.
+    for (int attempt = 0; attempt < 20 && m_XConnection == nullptr; ++attempt) {
+        m_XConnection = XOpenDisplay(nullptr);
+        if (m_XConnection == nullptr) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
     m_Pid = fork();
     if (m_Pid < 0) {
         throw std::runtime_error("fork failed");
@@ -103,6 +112,9 @@ GameProcess::~GameProcess()
     if (m_Pid > 0) {
         kill(m_Pid, SIGKILL);
         waitpid(m_Pid, nullptr, 0);
+    }
+    if (m_XConnection != nullptr) {
+        XCloseDisplay(m_XConnection);
     }
 }
 

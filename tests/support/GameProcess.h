@@ -8,6 +8,8 @@
 
 #include <sys/types.h>
 
+struct _XDisplay;
+
 namespace OrbivaneTest {
 
 struct WindowInfo {
@@ -36,6 +38,7 @@ public:
 
 private:
     pid_t m_Pid = -1;
+    _XDisplay* m_XConnection = nullptr;
     std::filesystem::path m_OutputFile;
 };
 

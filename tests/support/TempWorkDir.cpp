@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace OrbivaneTest {
@@ -40,12 +39,13 @@ void TempWorkDir::writeFile(const std::string& relativePath, const std::string& 
     out << contents;
 }
 
-std::string TempWorkDir::readFile(const std::string& relativePath) const
+std::string TempWorkDir::readFile(const std::string& relativePath, std::size_t limit) const
 {
     std::ifstream in(m_Path / relativePath, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
+    std::string contents(limit, '\0');
+    in.read(contents.data(), static_cast<std::streamsize>(limit));
+    contents.resize(static_cast<std::size_t>(in.gcount()));
+    return contents;
 }
 
 fs::path gameDir()

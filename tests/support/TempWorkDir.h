@@ -20,7 +20,9 @@ public:
     // Links the built game's shader/ and res/ folders in, so the world can load.
     void linkGameAssets() const;
     void writeFile(const std::string& relativePath, const std::string& contents) const;
-    std::string readFile(const std::string& relativePath) const;
+    // At most `limit` bytes, so that a file that turned into an endless
+    // device (a link to /dev/full, say) fails a test instead of filling memory.
+    std::string readFile(const std::string& relativePath, std::size_t limit = 1 << 20) const;
 
 private:
     std::filesystem::path m_Previous;
