@@ -1,5 +1,6 @@
 #include "App.h"
 
+#include "Controls.h"
 #include "helpers/DebugOutput.h"
 #include "helpers/ExceptionWithMsg.h"
 #include "helpers/IniSettings.h"
@@ -33,8 +34,12 @@ App::App()
     createWindow(fullScreen, width, height, title);
     glfwSetInputMode(m_Window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     m_World = std::make_shared<Worlds::World>(width, height);
-    m_Renderer = std::make_shared<Rendering::Renderer>(static_cast<unsigned>(width), static_cast<unsigned>(height),
-                                                       m_World);
+    const auto windowWidth = static_cast<unsigned>(width);
+    const auto windowHeight = static_cast<unsigned>(height);
+    m_Controls = std::make_shared<Controls>(windowWidth, windowHeight, &m_World->m_Ship, m_World);
+    m_Controls->m_Title = title;
+    m_Controls->m_BaseTitle = title;
+    m_Renderer = std::make_shared<Rendering::Renderer>(windowWidth, windowHeight, m_World, m_Controls);
 }
 
 App::~App()
@@ -51,7 +56,7 @@ void App::run()
         const Worlds::GameState state = m_World->update();
         m_Renderer->render(state);
         glfwSwapBuffers(m_Window);
-        glfwPollEvents();
+        m_Controls->update(m_Window);
     }
 }
 

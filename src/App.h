@@ -7,6 +7,8 @@ struct GLFWmonitor;
 
 namespace Orbivane {
 
+class Controls;
+
 namespace Worlds {
 class World;
 }
@@ -32,6 +34,7 @@ public:
 
     GLFWwindow* m_Window = nullptr;
     std::shared_ptr<Worlds::World> m_World;
+    std::shared_ptr<Controls> m_Controls;
     std::shared_ptr<Rendering::Renderer> m_Renderer;
 };
 

@@ -1,5 +1,6 @@
 #include "rendering/Renderer.h"
 
+#include "Controls.h"
 #include "helpers/IniSettings.h"
 #include "worlds/World.h"
 
@@ -11,7 +12,8 @@ namespace Orbivane::Rendering {
 
 using Helpers::IniSettings;
 
-Renderer::Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worlds::World> world)
+Renderer::Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worlds::World> world,
+                   const std::shared_ptr<Controls>& controls)
     : m_Width(width), m_Height(height), m_World(std::move(world)), m_Camera(width, height), m_GBuffer(width, height)
 {
     m_Camera.m_Target = &m_World->m_Ship;
@@ -22,6 +24,8 @@ Renderer::Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worl
     m_GeometryPass = std::make_shared<GeometryPass>(m_Width, m_Height, &m_GBuffer, m_World.get(), m_DumpGBuffer);
     m_LightingPass = std::make_shared<LightingPass>(m_Width, m_Height, m_OutputFBO, &m_GBuffer, m_World);
     m_AmbientPass = std::make_shared<AmbientPass>(&m_GBuffer);
+    m_GUIPass = std::make_shared<GUIPass>(m_OutputFBO, m_World);
+    controls->setGuiPass(m_GUIPass);
 
     if (m_MonitorPasses) {
         for (GLuint& query : m_PassQueries) {
@@ -55,8 +59,11 @@ void Renderer::createOutputFramebuffer()
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-void Renderer::render(const Worlds::GameState&)
+void Renderer::render(const Worlds::GameState& state)
 {
+    if (renderReplacementScreen(state)) {
+        return;
+    }
     m_CurrentTime = glfwGetTime();
     m_LastTime = m_CurrentTime;
     prepareFrame();
@@ -66,11 +73,27 @@ void Renderer::render(const Worlds::GameState&)
     timed(2, [this] { m_AmbientPass->render(); });
     timed(3, [] {});
     timed(4, [] {});
-    timed(5, [] {});
+    timed(5, [this, &state] { m_GUIPass->render(state); });
     present();
     if (m_MonitorPasses) {
         writePassTimes();
     }
+}
+
+bool Renderer::renderReplacementScreen(const Worlds::GameState& state)
+{
+    if (state.levelIntro) {
+        m_GUIPass->renderLevelIntro(state);
+    } else if (state.levelComplete) {
+        m_GUIPass->m_WonText.draw();
+    } else if (state.gameWon) {
+        m_GUIPass->m_GameEndText.draw();
+    } else if (!state.alive) {
+        m_GUIPass->m_LostText.draw();
+    } else {
+        return false;
+    }
+    return true;
 }
 
 void Renderer::prepareFrame()

@@ -4,6 +4,7 @@
 #include "Frustum.h"
 #include "rendering/AmbientPass.h"
 #include "rendering/GBuffer.h"
+#include "rendering/GUIPass.h"
 #include "rendering/GeometryPass.h"
 #include "rendering/LightingPass.h"
 #include "worlds/GameState.h"
@@ -12,6 +13,10 @@
 #include <glm/glm.hpp>
 
 #include <memory>
+
+namespace Orbivane {
+class Controls;
+}
 
 namespace Orbivane::Worlds {
 class World;
@@ -23,7 +28,8 @@ namespace Orbivane::Rendering {
 // output image, adds the effects and the overlay, and shows the result.
 class Renderer {
 public:
-    Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worlds::World> world);
+    Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worlds::World> world,
+             const std::shared_ptr<Controls>& controls);
 
     void render(const Worlds::GameState& state);
     void createOutputFramebuffer();
@@ -41,6 +47,7 @@ public:
     std::shared_ptr<GeometryPass> m_GeometryPass;
     std::shared_ptr<LightingPass> m_LightingPass;
     std::shared_ptr<AmbientPass> m_AmbientPass;
+    std::shared_ptr<GUIPass> m_GUIPass;
     GLuint m_OutputFBO = 0;
     GLuint m_OutputTexture = 0;
     GLuint m_OutputDepthTexture = 0;
@@ -54,6 +61,8 @@ public:
     void present();
 
 private:
+    // The level introduction and the end-of-game messages show instead of the scene.
+    bool renderReplacementScreen(const Worlds::GameState& state);
     template <typename Pass>
     void timed(int query, Pass pass);
     void writePassTimes() const;

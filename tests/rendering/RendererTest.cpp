@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "helpers/IniSettings.h"
 #include "rendering/FramebufferDump.h"
 #include "rendering/Renderer.h"
@@ -48,7 +49,8 @@ protected:
         std::ostringstream startUp;
         std::streambuf* console = std::cout.rdbuf(startUp.rdbuf());
         m_World = std::make_shared<World>(Width, Height);
-        m_Renderer = std::make_unique<Renderer>(Width, Height, m_World);
+        m_Renderer = std::make_unique<Renderer>(
+            Width, Height, m_World, std::make_shared<Orbivane::Controls>(Width, Height, &m_World->m_Ship, m_World));
         std::cout.rdbuf(console);
         // The game's window has the renderer's size; the shared test window does not.
         glViewport(0, 0, Width, Height);

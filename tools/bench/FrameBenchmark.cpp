@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "helpers/IniSettings.h"
 #include "rendering/Renderer.h"
 #include "support/GLTestContext.h"
@@ -52,7 +53,10 @@ struct Scene {
         std::ostringstream sink;
         std::streambuf* console = std::cout.rdbuf(sink.rdbuf());
         m_World = std::make_shared<World>(width, height);
-        m_Renderer = std::make_unique<Renderer>(static_cast<unsigned>(width), static_cast<unsigned>(height), m_World);
+        const auto w = static_cast<unsigned>(width);
+        const auto h = static_cast<unsigned>(height);
+        m_Renderer = std::make_unique<Renderer>(w, h, m_World,
+                                                std::make_shared<Orbivane::Controls>(w, h, &m_World->m_Ship, m_World));
         std::cout.rdbuf(console);
         const float angleStep = 2.0f * glm::pi<float>() / static_cast<float>(m_World->m_InnerLights.size());
         m_World->moveLights(angleStep, 0.0f);
