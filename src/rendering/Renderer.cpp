@@ -24,6 +24,8 @@ Renderer::Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worl
     m_GeometryPass = std::make_shared<GeometryPass>(m_Width, m_Height, &m_GBuffer, m_World.get(), m_DumpGBuffer);
     m_LightingPass = std::make_shared<LightingPass>(m_Width, m_Height, m_OutputFBO, &m_GBuffer, m_World);
     m_AmbientPass = std::make_shared<AmbientPass>(&m_GBuffer);
+    m_BrightPass = std::make_shared<BrightPass>(&m_GBuffer, m_OutputFBO, m_Width, m_Height);
+    m_LenseFlarePass = std::make_shared<LenseFlarePass>(&m_GBuffer, m_OutputFBO, m_Width, m_Height, m_World.get());
     m_GUIPass = std::make_shared<GUIPass>(m_OutputFBO, m_World);
     controls->setGuiPass(m_GUIPass);
 
@@ -32,6 +34,7 @@ Renderer::Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worl
             glGenQueries(1, &query);
         }
     }
+    m_ParticleSystem.resetGenerationParameters();
 }
 
 void Renderer::createOutputFramebuffer()
@@ -65,14 +68,19 @@ void Renderer::render(const Worlds::GameState& state)
         return;
     }
     m_CurrentTime = glfwGetTime();
+    const auto dt = static_cast<float>(m_CurrentTime - m_LastTime);
     m_LastTime = m_CurrentTime;
     prepareFrame();
 
     timed(0, [this] { m_GeometryPass->render(m_ViewMatrix, m_ProjectionMatrix); });
     timed(1, [this] { m_LightingPass->render(m_CameraPosition); });
     timed(2, [this] { m_AmbientPass->render(); });
-    timed(3, [] {});
-    timed(4, [] {});
+    timed(3, [this] {
+        m_BrightPass->blur();
+        m_BrightPass->blend();
+    });
+    timed(4, [this] { m_LenseFlarePass->render(); });
+    renderParticles(dt);
     timed(5, [this, &state] { m_GUIPass->render(state); });
     present();
     if (m_MonitorPasses) {
@@ -104,6 +112,14 @@ void Renderer::prepareFrame()
     m_CameraPosition = m_Camera.m_Eye;
     m_Frustum.update(m_Camera.getFrustumInfo());
     m_World->prepareFrame(m_ProjectionMatrix * m_ViewMatrix, m_Frustum);
+}
+
+void Renderer::renderParticles(float dt)
+{
+    m_ParticleSystem.m_GenerationPosition = m_World->m_Ship.getPosition() + 3.5f * m_Camera.m_Up;
+    m_ParticleSystem.m_GenerationMinimumVelocity = -m_World->m_Ship.m_WorldDirection;
+    m_ParticleSystem.update(dt);
+    m_ParticleSystem.render(m_ProjectionMatrix * m_ViewMatrix, m_Camera.m_Right, m_Camera.m_Up);
 }
 
 void Renderer::present()

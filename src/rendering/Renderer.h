@@ -3,10 +3,13 @@
 #include "Camera.h"
 #include "Frustum.h"
 #include "rendering/AmbientPass.h"
+#include "rendering/BrightPass.h"
 #include "rendering/GBuffer.h"
 #include "rendering/GUIPass.h"
 #include "rendering/GeometryPass.h"
+#include "rendering/LenseFlarePass.h"
 #include "rendering/LightingPass.h"
+#include "rendering/ParticleSystem.h"
 #include "worlds/GameState.h"
 
 #include <GL/glew.h>
@@ -47,17 +50,22 @@ public:
     std::shared_ptr<GeometryPass> m_GeometryPass;
     std::shared_ptr<LightingPass> m_LightingPass;
     std::shared_ptr<AmbientPass> m_AmbientPass;
+    std::shared_ptr<BrightPass> m_BrightPass;
+    std::shared_ptr<LenseFlarePass> m_LenseFlarePass;
     std::shared_ptr<GUIPass> m_GUIPass;
     GLuint m_OutputFBO = 0;
     GLuint m_OutputTexture = 0;
     GLuint m_OutputDepthTexture = 0;
     double m_CurrentTime = 0.0;
     double m_LastTime = 0.0;
+    ParticleSystem m_ParticleSystem;
     GLuint m_PassQueries[6] = {};
     Frustum m_Frustum;
 
     // Camera, frustum and every entity's matrices and visibility for this frame.
     void prepareFrame();
+    // The engine exhaust follows the ship; dt is the time since the last full frame.
+    void renderParticles(float dt);
     void present();
 
 private:
