@@ -1,0 +1,40 @@
+#pragma once
+
+#include <set>
+#include <string>
+
+struct _XDisplay;
+
+namespace OrbivaneTest {
+
+// Keyboard and mouse input injected through the X server's test extension, so
+// that it reaches a window (ours or another process's) exactly as a person's
+// typing and mouse movement would. Window ids are X11 window ids.
+class XTestInput {
+public:
+    XTestInput();
+    // Lets go of every key still held, so a failed test leaves no key down.
+    ~XTestInput();
+    XTestInput(const XTestInput&) = delete;
+    XTestInput& operator=(const XTestInput&) = delete;
+
+    // Raises the window and gives it the keyboard.
+    void focus(unsigned long window) const;
+    // Key symbols as in <X11/keysym.h>, e.g. XK_space.
+    void press(unsigned long keySym);
+    void release(unsigned long keySym);
+    void releaseAll();
+    // The pointer to a position relative to the window's top-left corner.
+    void moveTo(unsigned long window, int x, int y) const;
+    void moveBy(int dx, int dy) const;
+    // Waits until the server has carried out every request sent so far.
+    void sync() const;
+    // The window's title as the window manager reads it (UTF-8).
+    std::string title(unsigned long window) const;
+
+private:
+    _XDisplay* m_Display;
+    std::set<unsigned long> m_Held;
+};
+
+}
