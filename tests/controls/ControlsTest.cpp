@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "helpers/ExceptionWithMsg.h"
 #include "helpers/IniSettings.h"
 #include "helpers/PlaySound.h"
 #include "helpers/TextureManager.h"
@@ -69,9 +70,13 @@ protected:
         Orbivane::Helpers::IniSettings::reload();
         std::ostringstream ignored;
         std::streambuf* console = std::cout.rdbuf(ignored.rdbuf());
-        s_World = std::make_shared<World>(kWidth, kHeight);
+        try {
+            s_World = std::make_shared<World>(kWidth, kHeight);
+            s_Pass = std::make_shared<GUIPass>(0, s_World);
+        } catch (const Orbivane::Helpers::ExceptionWithMsg& e) {
+            ADD_FAILURE() << e.m_Message;
+        }
         std::cout.rdbuf(console);
-        s_Pass = std::make_shared<GUIPass>(0, s_World);
 
         glfwWindowHint(GLFW_CLIENT_API, GLFW_NO_API);
         glfwWindowHint(GLFW_VISIBLE, GLFW_TRUE);
@@ -94,6 +99,9 @@ protected:
 
     void SetUp() override
     {
+        if (!s_Pass) {
+            GTEST_SKIP() << "no world";
+        }
         glfwSetWindowShouldClose(s_Window, GLFW_FALSE);
         s_World->m_Ship.m_Speed = 0.0f;
         s_World->m_CullingEnabled = false;
@@ -107,6 +115,9 @@ protected:
 
     void TearDown() override
     {
+        if (m_Console == nullptr) {
+            return;
+        }
         std::cout.rdbuf(m_Console);
         s_Input->releaseAll();
         waitForKeys({});
