@@ -16,6 +16,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -117,11 +118,22 @@ void frame(benchmark::State& state, int width, int height, Pose pose)
     Scene scene(width, height);
     scene.setPose(pose);
     Renderer& renderer = *scene.m_Renderer;
+    Orbivane::Worlds::GameState hud;
+    hud.lifeLeft = 0.5f;
+    renderer.m_GUIPass->m_ShowHelp = true;
+    renderer.m_GUIPass->m_ShowScore = true;
     const std::vector<std::pair<const char*, std::function<void()>>> passes = {
         {"prepare", [&] { renderer.prepareFrame(); }},
         {"geometry", [&] { renderer.m_GeometryPass->render(renderer.m_ViewMatrix, renderer.m_ProjectionMatrix); }},
         {"lighting", [&] { renderer.m_LightingPass->render(renderer.m_CameraPosition); }},
         {"ambient", [&] { renderer.m_AmbientPass->render(); }},
+        {"bright", [&] {
+             renderer.m_BrightPass->blur();
+             renderer.m_BrightPass->blend();
+         }},
+        {"flare", [&] { renderer.m_LenseFlarePass->render(); }},
+        {"particles", [&] { renderer.renderParticles(0.016f); }},
+        {"gui", [&] { renderer.m_GUIPass->render(hud); }},
         {"present", [&] { renderer.present(); }},
     };
     std::vector<double> totals(passes.size(), 0.0);
@@ -130,6 +142,8 @@ void frame(benchmark::State& state, int width, int height, Pose pose)
             totals[i] += finishedMilliseconds(passes[i].second);
         }
     }
+    const double frameMilliseconds = std::accumulate(totals.begin(), totals.end(), 0.0) / static_cast<double>(state.iterations());
+    state.counters["fps"] = 1000.0 / frameMilliseconds;
     saveOutputImage(renderer, std::to_string(width) + "x" + std::to_string(height) + "_" + pose.name);
     const auto iterations = static_cast<double>(state.iterations());
     for (std::size_t i = 0; i < passes.size(); ++i) {
