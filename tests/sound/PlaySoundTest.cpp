@@ -5,8 +5,6 @@
 #include "support/TempWorkDir.h"
 
 #include <AL/al.h>
-#define GLFW_INCLUDE_NONE
-#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -92,61 +90,6 @@ TEST_F(PlaySoundTest, StopPreloadsTheFirstChannelAtTheFileRate)
     EXPECT_EQ(sourceValue(sound.loopSource, AL_LOOPING), AL_TRUE);
     EXPECT_EQ(sourceValue(sound.source, AL_SOURCE_STATE), AL_INITIAL);
     EXPECT_EQ(sourceValue(sound.loopSource, AL_SOURCE_STATE), AL_INITIAL);
-}
-
-TEST_F(PlaySoundTest, RepeatedShotIsDroppedUntilTheShotHasEnded)
-{
-    write("shot_repeat.wav", SoundTest::sine(22050, 44100, 1000.0, 8000), 1, 44100);
-    const std::string path = "sounds\\shot_repeat.wav";
-
-    glfwSetTime(100.0);
-    const AudioData& sound = play(path, PlayMode::Once);
-    EXPECT_EQ(sound.durationMs, 500);
-    EXPECT_EQ(sound.state, PlayMode::Once);
-    EXPECT_NEAR(sound.lastPlayTime, 100.0, 0.001);
-    EXPECT_NE(sourceValue(sound.source, AL_SOURCE_STATE), AL_INITIAL);
-
-    // The clock keeps running after it is set, so the checks keep well
-    // away from the 500 ms boundary.
-    for (const double later : {100.01, 100.4}) {
-        glfwSetTime(later);
-        play(path, PlayMode::Once);
-        EXPECT_NEAR(sound.lastPlayTime, 100.0, 0.001) << "at " << later;
-    }
-    play(path, PlayMode::Loop);
-    EXPECT_EQ(sound.state, PlayMode::Once);
-    EXPECT_EQ(sourceValue(sound.loopSource, AL_SOURCE_STATE), AL_INITIAL);
-
-    glfwSetTime(100.6);
-    play(path, PlayMode::Once);
-    EXPECT_NEAR(sound.lastPlayTime, 100.6, 0.001);
-
-    play(path, PlayMode::Stop);
-    EXPECT_EQ(sound.state, PlayMode::Stop);
-    EXPECT_EQ(sourceValue(sound.source, AL_SOURCE_STATE), AL_STOPPED);
-}
-
-TEST_F(PlaySoundTest, LoopRunsUntilStopped)
-{
-    write("hum_loop.wav", SoundTest::sine(4410, 44100, 1000.0, 8000), 1, 44100);
-    const std::string path = "sounds\\hum_loop.wav";
-
-    glfwSetTime(200.0);
-    const AudioData& sound = play(path, PlayMode::Loop);
-    EXPECT_EQ(sound.state, PlayMode::Loop);
-    EXPECT_EQ(sourceValue(sound.loopSource, AL_SOURCE_STATE), AL_PLAYING);
-
-    glfwSetTime(1200.0);
-    play(path, PlayMode::Once);
-    play(path, PlayMode::Loop);
-    play(path, static_cast<PlayMode>(7));
-    EXPECT_EQ(sound.state, PlayMode::Loop);
-    EXPECT_EQ(sourceValue(sound.loopSource, AL_SOURCE_STATE), AL_PLAYING);
-    EXPECT_EQ(sourceValue(sound.source, AL_SOURCE_STATE), AL_INITIAL);
-
-    play(path, PlayMode::Stop);
-    EXPECT_EQ(sound.state, PlayMode::Stop);
-    EXPECT_EQ(sourceValue(sound.loopSource, AL_SOURCE_STATE), AL_STOPPED);
 }
 
 TEST_F(PlaySoundTest, FileShorterThanItsHeaderGivesWhatIsThere)
