@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <GLFW/glfw3.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -300,28 +302,97 @@ TEST_F(CullingTest, CulledRocksLeaveNoTraceWhileTheShipAlwaysDraws)
     EXPECT_NEAR(positionAt(pixelOf(m_World->m_Ship.m_Position)).z, m_World->m_Ship.m_Position.z, 3.0f);
 }
 
-class DumpTest : public RendererTest {
+// Whole frames as the game draws them, with both diagnostics switched on.
+class DiagnosticsTest : public RendererTest {
 protected:
-    DumpTest() : RendererTest("LevelsEnabled=0\nDumpGBuffer=1\n") {}
+    DiagnosticsTest() : RendererTest("LevelsEnabled=0\nDumpGBuffer=1\nMonitorPasses=1\n") {}
+
+    fs::path out() const { return m_Dir.path() / "out"; }
+
+    static Orbivane::Worlds::GameState playing()
+    {
+        Orbivane::Worlds::GameState state;
+        state.lifeLeft = 1.0f;
+        return state;
+    }
 };
 
-TEST_F(DumpTest, FiveGBufferImagesAreRewrittenEveryFrameOnlyWhenTheFolderExists)
+TEST_F(DiagnosticsTest, FullFramesRewriteThirteenImagesAndAppendOneTimingLineEach)
 {
-    const char* names[] = {"gbuffer_position.bmp", "gbuffer_normal.bmp", "gbuffer_diffuse.bmp",
-                           "gbuffer_parameter.bmp", "gbuffer_lightSrc.bmp"};
-    litPixel({0, 0});
-    EXPECT_FALSE(fs::exists(m_Dir.path() / "out"));
+    m_Renderer->render(playing());
+    EXPECT_FALSE(fs::exists(out()));
 
-    fs::create_directory(m_Dir.path() / "out");
-    for (int frame = 0; frame < 2; ++frame) {
-        for (const char* name : names) {
-            fs::remove(m_Dir.path() / "out" / name);
+    fs::create_directory(out());
+    std::vector<std::pair<std::string, std::uintmax_t>> images;
+    for (const char* name : {"position", "normal", "diffuse", "parameter", "lightSrc"}) {
+        images.emplace_back(std::string("gbuffer_") + name + ".bmp", 54u + 4u * Width * Height);
+    }
+    for (unsigned step = 0; step < 8; ++step) {
+        const auto size = Orbivane::Rendering::BrightPass::chainSize(step, Width, Height);
+        images.emplace_back("brightPass_Tex" + std::to_string(step) + ".bmp", 54u + 4u * size.width * size.height);
+    }
+    Orbivane::Worlds::GameState dead = playing();
+    dead.alive = false;
+    for (int frame = 0; frame < 3; ++frame) {
+        for (const auto& image : images) {
+            fs::remove(out() / image.first);
         }
-        litPixel({0, 0});
-        for (const char* name : names) {
-            EXPECT_EQ(fs::file_size(m_Dir.path() / "out" / name), 54u + 4u * Width * Height) << name;
+        m_Renderer->render(playing());
+        m_Renderer->render(dead);
+        for (const auto& image : images) {
+            EXPECT_EQ(fs::exists(out() / image.first) ? fs::file_size(out() / image.first) : 0u, image.second)
+                << image.first;
         }
     }
+
+    std::istringstream timings(readBytes(out() / "passes_time_elapsed.txt"));
+    std::string line;
+    int lines = 0;
+    while (std::getline(timings, line)) {
+        ++lines;
+        std::istringstream columns(line);
+        std::string column;
+        int count = 0;
+        while (std::getline(columns, column, ';')) {
+            ++count;
+            EXPECT_FALSE(column.empty());
+            EXPECT_EQ(column.find_first_not_of("-0123456789"), std::string::npos) << line;
+        }
+        EXPECT_EQ(count, 6) << line;
+    }
+    EXPECT_EQ(lines, 3);
+}
+
+TEST_F(DiagnosticsTest, LevelIntroTakesPrecedenceOverEveryOtherScreen)
+{
+    GLFWwindow* window = OrbivaneTest::ensureGLContext();
+    glfwSetWindowSize(window, Width, Height);
+    // The back buffer takes the new size at the next swap.
+    glfwSwapBuffers(window);
+    const auto screen = [this](const Orbivane::Worlds::GameState& state) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+        m_Renderer->render(state);
+        std::vector<unsigned char> pixels(Width * Height * 4);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    Orbivane::Worlds::GameState intro = playing();
+    intro.levelIntro = true;
+    intro.levelNumber = 1;
+    intro.levelName = "First";
+    Orbivane::Worlds::GameState everything = intro;
+    everything.levelComplete = everything.gameWon = true;
+    everything.alive = false;
+    Orbivane::Worlds::GameState won = playing();
+    won.gameWon = true;
+
+    const auto introScreen = screen(intro);
+    EXPECT_EQ(screen(everything), introScreen);
+    EXPECT_NE(screen(won), introScreen);
+    glfwSetWindowSize(window, 64, 64);
 }
 
 TEST(FramebufferDump, WritesA32BitBottomUpBmpClampingFloatColours)
