@@ -1,0 +1,44 @@
+#include "support/GameProcess.h"
+#include "support/TempWorkDir.h"
+#include "support/WindowCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+// The game as a player starts it shows the lit scene: among its bright
+// pixels are several clearly different colours (lit rock, suns, sky, the
+// ship), not one flat fill.
+TEST(GameScreenTest, TheWindowShowsALitSceneOfSeveralColours)
+{
+    OrbivaneTest::TempWorkDir dir;
+    dir.linkGameAssets();
+    dir.writeFile("Orbivane.ini", "LevelsEnabled=0\nInvulnerable=1\n");
+    OrbivaneTest::GameProcess game(dir.path());
+    const auto window = game.waitForWindow("KOLM 2015: Orbivane", 60s);
+    ASSERT_TRUE(window.has_value()) << game.output();
+    std::this_thread::sleep_for(3s);
+    const OrbivaneTest::WindowImage image = OrbivaneTest::captureWindow(window->id);
+    game.requestClose(*window);
+    EXPECT_EQ(game.waitForExit(60s), 0) << game.output();
+
+    ASSERT_EQ(image.width * image.height * 3, static_cast<int>(image.rgb.size()));
+    std::set<int> hues;
+    int bright = 0;
+    for (std::size_t i = 0; i < image.rgb.size(); i += 3) {
+        const int r = image.rgb[i];
+        const int g = image.rgb[i + 1];
+        const int b = image.rgb[i + 2];
+        if (r + g + b < 150) {
+            continue;
+        }
+        ++bright;
+        // Coarse colour classes: which channels stand out.
+        hues.insert((r > 100 ? 4 : 0) + (g > 100 ? 2 : 0) + (b > 100 ? 1 : 0));
+    }
+    EXPECT_GT(bright, image.width * image.height / 200);
+    EXPECT_GE(hues.size(), 3u);
+}
