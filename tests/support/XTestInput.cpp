@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 #include <chrono>
@@ -9,6 +10,34 @@
 #include <thread>
 
 namespace OrbivaneTest {
+
+namespace {
+
+std::uint8_t channel(unsigned long pixel, unsigned long mask)
+{
+    if (mask == 0) {
+        return 0;
+    }
+    int shift = 0;
+    while (((mask >> shift) & 1u) == 0) {
+        ++shift;
+    }
+    return static_cast<std::uint8_t>(((pixel & mask) >> shift) * 255 / (mask >> shift));
+}
+
+}
+
+int WindowImage::countBrighterThan(int level, int x0, int y0, int x1, int y1) const
+{
+    int count = 0;
+    for (int y = y0; y < y1 && y < height; ++y) {
+        for (int x = x0; x < x1 && x < width; ++x) {
+            const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 3;
+            count += rgb[at] > level && rgb[at + 1] > level && rgb[at + 2] > level ? 1 : 0;
+        }
+    }
+    return count;
+}
 
 XTestInput::XTestInput() : m_Display(XOpenDisplay(nullptr))
 {
@@ -102,6 +131,33 @@ std::string XTestInput::title(unsigned long window) const
         XFree(data);
     }
     return title;
+}
+
+WindowImage XTestInput::grab(unsigned long window) const
+{
+    XWindowAttributes attributes{};
+    WindowImage image;
+    if (XGetWindowAttributes(m_Display, window, &attributes) == 0) {
+        return image;
+    }
+    XImage* pixels = XGetImage(m_Display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (pixels == nullptr) {
+        return image;
+    }
+    image.width = attributes.width;
+    image.height = attributes.height;
+    image.rgb.reserve(static_cast<std::size_t>(image.width) * image.height * 3);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const unsigned long pixel = XGetPixel(pixels, x, y);
+            image.rgb.push_back(channel(pixel, pixels->red_mask));
+            image.rgb.push_back(channel(pixel, pixels->green_mask));
+            image.rgb.push_back(channel(pixel, pixels->blue_mask));
+        }
+    }
+    XDestroyImage(pixels);
+    return image;
 }
 
 }

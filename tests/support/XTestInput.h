@@ -1,11 +1,23 @@
 #pragma once
 
+#include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 struct _XDisplay;
 
 namespace OrbivaneTest {
+
+// What a window shows, as RGB bytes, rows from the top.
+struct WindowImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+
+    // Pixels in [x0, x1) x [y0, y1) whose every channel exceeds `level`.
+    int countBrighterThan(int level, int x0, int y0, int x1, int y1) const;
+};
 
 // Keyboard and mouse input injected through the X server's test extension, so
 // that it reaches a window (ours or another process's) exactly as a person's
@@ -31,6 +43,7 @@ public:
     void sync() const;
     // The window's title as the window manager reads it (UTF-8).
     std::string title(unsigned long window) const;
+    WindowImage grab(unsigned long window) const;
 
 private:
     _XDisplay* m_Display;
