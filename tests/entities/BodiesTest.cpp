@@ -21,13 +21,6 @@ using EntityTest::AssetDir;
 using EntityTest::expectVec;
 using namespace Orbivane::Entities;
 
-glm::vec3 uniformVec3(GLuint program, GLint location)
-{
-    glm::vec3 value(-1.0f);
-    glGetUniformfv(program, location, &value[0]);
-    return value;
-}
-
 GLuint primitivesDrawnBy(const std::function<void()>& draw)
 {
     GLuint query = 0;
@@ -99,21 +92,6 @@ TEST(Sun, LightVolumeSurroundsTheSunWhileItsSphereKeepsItsSize)
     expectVec(glm::vec3(sun.m_LightModelMatrix[3]), {4, 5, 6});
     EXPECT_EQ(sun.m_LightWVP, viewProjection * sun.m_LightModelMatrix);
     EXPECT_EQ(sun.m_ModelViewProjectionMatrix, viewProjection * sun.m_ModelMatrix);
-}
-
-TEST(Sun, SendsItsColourToBothPrograms)
-{
-    AssetDir assets;
-    Sun sun(glm::vec3(1, 2, 3), glm::vec3(0, 1, 0));
-    sun.draw();
-    expectVec(uniformVec3(sun.m_Program, sun.m_SurfaceColorLocation), {0, 1, 0});
-    sun.drawLight();
-    expectVec(uniformVec3(sun.m_LightProgram, sun.m_LightColorLocation), {0, 1, 0});
-    expectVec(uniformVec3(sun.m_LightProgram, sun.m_LightPositionLocation), {1, 2, 3});
-    GLfloat constant = 0.0f;
-    glGetUniformfv(sun.m_LightProgram, sun.m_AttenuationConstantLocation, &constant);
-    EXPECT_FLOAT_EQ(constant, 0.3f);
-    EntityTest::resetGLState();
 }
 
 TEST(SpotLight, DrawsNothingInTheSceneAndSixVerticesAsALight)
