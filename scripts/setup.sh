@@ -11,6 +11,8 @@ packages=(
   xvfb xauth
   libgl1-mesa-dri libglx-mesa0
   glslang-tools fonts-dejavu-core
+  clang-14 libclang-rt-14-dev llvm-14
+  xdotool x11-apps
 )
 
 missing=()
