@@ -77,29 +77,14 @@ TEST(ControllableEntity, SpeedNeverGoesNegativeAndTheHeadingScalesWithTheEntity)
     expectVec(entity.m_WorldDirection, {0, 1, 0});
 }
 
-TEST(Camera, LooksAlongPositiveZFromTheOriginBeforeItsFirstUpdate)
-{
-    AssetDir assets;
-    Orbivane::Camera camera(640, 320);
-
-    expectVec(camera.m_Eye, {0, 0, 20});
-    expectVec(camera.m_Right, {1, 0, 0});
-    expectVec(camera.m_Up, {0, 1, 0});
-    expectVec(glm::vec3(camera.getViewMatrix() * glm::vec4(0, 0, 1, 1)), {0, 0, -1});
-    expectMat(camera.getProjectionMatrix(), glm::perspective(45.0f, 2.0f, 0.1f, 500.0f));
-
-    // Without a target the camera keeps its view instead of failing.
-    camera.update();
-    expectVec(camera.m_Eye, {0, 0, 20});
-}
-
 TEST(Camera, DescribesItsFrustumFromTheUnconvertedFieldOfView)
 {
     AssetDir assets;
     Orbivane::Camera camera(640, 320);
+    // Without a target the camera keeps its start view instead of failing.
+    camera.update();
     const Orbivane::FrustumInfo info = camera.getFrustumInfo();
-
-    EXPECT_FLOAT_EQ(camera.m_AspectRatio, 2.0f);
+    expectMat(camera.getProjectionMatrix(), glm::perspective(45.0f, 2.0f, 0.1f, 500.0f));
     expectVec(info.m_Position, {0, 0, 20});
     expectVec(info.m_Front, {0, 0, -1});
     EXPECT_FLOAT_EQ(info.m_NearDistance, 0.1f);

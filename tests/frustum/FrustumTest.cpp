@@ -37,15 +37,6 @@ protected:
 
 }
 
-TEST_F(FrustumTest, StartsZeroed)
-{
-    const Frustum fresh;
-    for (const glm::vec4& plane : fresh.m_Planes) {
-        EXPECT_EQ(plane, glm::vec4(0.0f));
-    }
-    EXPECT_EQ(fresh.m_CulledCount, 0);
-}
-
 TEST_F(FrustumTest, EveryPlaneFacesInwards)
 {
     const glm::vec3 inside(0.0f, 0.0f, -50.0f);

@@ -359,7 +359,12 @@ TEST_F(WorldUpdateTest, ANewLevelShowsInTheNextStepAndTheLastOneWinsTheGame)
     const GameState won = stepAt(29.7);
     EXPECT_TRUE(won.gameWon);
     EXPECT_TRUE(won.alive);
+    // The last mission stays met: every step starts a level past the last and puts the ship back.
+    world.m_Ship.setPosition(glm::vec3(50.0f));
     EXPECT_TRUE(stepAt(29.8).gameWon);
+    EXPECT_EQ(world.m_LevelNumber, 6);
+    EXPECT_EQ(world.m_CurrentLevel->m_Name, "Now you're boasting!");
+    EXPECT_EQ(world.m_Ship.getPosition(), kStart);
 }
 
 TEST_F(WorldUpdateTest, TheSimulationStepDoesNotAllocate)
