@@ -30,7 +30,8 @@ public:
     glm::vec3 m_Up;
     glm::vec3 m_Front{0.0f, 0.0f, -1.0f};
     // Handed to a perspective function that takes radians, unconverted: the
-    // game has always been tuned to the resulting wide opening of ~58 degrees.
+    // resulting opening of ~58 degrees shows rocks coming in from the side
+    // early enough to steer round them while the ship stays large in view.
     float m_FieldOfView = 45.0f;
     float m_AspectRatio;
     float m_NearPlane = 0.1f;

@@ -22,8 +22,10 @@ namespace {
 constexpr int kHalfTaps = PlaySound::m_NumFIRCoeff / 2;
 
 constexpr float kPi = 3.14159265f;
-// Cut-off at 0.165 of the sample rate (2 pi x 0.165), with its products
-// kept as the exact constants the filter was tuned with.
+// Cut-off at 0.165 of the sample rate (2 pi x 0.165), about 7.3 kHz at
+// 44.1 kHz: it softens a hissing top end while the body of an effect (a zap,
+// a hum) stays intact. The products are written out in float so every build
+// gets the same taps.
 constexpr float kOmega = 1.0367256f;
 constexpr float kPiTimesOmega = 3.2569697f;
 constexpr float kInvPi = 0.31830987f;
