@@ -79,14 +79,14 @@ TEST(BrightPass, WithoutLightSourcesTheOutputStaysExactlyAsItWas)
     EXPECT_EQ(changed, 0u);
 }
 
-// A small light in the middle of the window glows far beyond its edge, and
+// A small sun in the middle of the window glows far beyond its edge, and
 // the glow falls off smoothly in every direction: no steps from the small
 // chain textures. Afterwards the state is what the lens flare pass expects.
 TEST(BrightPass, SmallLightGlowsWideAndSoftAndLeavesAdditiveBlendingOn)
 {
     const SettingsDir dir("");
     FrameTarget target(640, 320);
-    target.fillLightSources(glm::vec4(1.0f), glm::ivec4(317, 157, 6, 6));
+    target.fillLightSources(glm::vec4(1.0f), glm::ivec4(313, 153, 12, 12));
     BrightPass pass(&target.m_GBuffer, target.m_OutputFBO, 640, 320);
     pass.blur();
     pass.blend();
@@ -94,9 +94,9 @@ TEST(BrightPass, SmallLightGlowsWideAndSoftAndLeavesAdditiveBlendingOn)
 
     const glm::ivec2 directions[4] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
     for (const glm::ivec2 direction : directions) {
-        const glm::ivec2 start = glm::ivec2(319, 159) + direction * 4;
+        const glm::ivec2 start = glm::ivec2(319, 159) + direction * 7;
         float previous = target.outputAt(pixels, start.x, start.y).r;
-        for (int step = 5; step <= 60; ++step) {
+        for (int step = 8; step <= 60; ++step) {
             const glm::ivec2 p = glm::ivec2(319, 159) + direction * step;
             const float value = target.outputAt(pixels, p.x, p.y).r;
             EXPECT_LE(value, previous + 1e-6f) << "glow rises again at " << p.x << "," << p.y;
