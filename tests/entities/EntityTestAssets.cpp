@@ -30,18 +30,13 @@ std::vector<unsigned char> solid(const glm::ivec3& rgb, int size)
     return pixels;
 }
 
-void writePng(const fs::path& file, const glm::ivec3& rgb)
-{
-    const auto pixels = solid(rgb, 2);
-    if (stbi_write_png(file.c_str(), 2, 2, 3, pixels.data(), 6) == 0) {
-        throw std::runtime_error("cannot write " + file.string());
-    }
-}
-
-void writeJpg(const fs::path& file, const glm::ivec3& rgb)
+// A one-colour image: PNG by default, JPEG for the sky faces as the game has them.
+void writeImage(const fs::path& file, const glm::ivec3& rgb)
 {
     const auto pixels = solid(rgb, 8);
-    if (stbi_write_jpg(file.c_str(), 8, 8, 3, pixels.data(), 100) == 0) {
+    const bool written = file.extension() == ".jpg" ? stbi_write_jpg(file.c_str(), 8, 8, 3, pixels.data(), 100) != 0
+                                                    : stbi_write_png(file.c_str(), 8, 8, 3, pixels.data(), 24) != 0;
+    if (!written) {
         throw std::runtime_error("cannot write " + file.string());
     }
 }
@@ -60,14 +55,14 @@ AssetDir::AssetDir()
 
     const fs::path textures = root / "res" / "textures";
     fs::create_directories(textures / "skybox");
-    writePng(textures / "Ship.png", ShipTexel);
-    writePng(textures / "ShipEngine.png", ShipTexel);
-    writePng(textures / "asteroid.png", AsteroidTexel);
-    writePng(textures / "Sun.png", SunTexel);
-    writePng(textures / "BlackHole.png", BlackHoleTexel);
+    writeImage(textures / "Ship.png", ShipTexel);
+    writeImage(textures / "ShipEngine.png", ShipTexel);
+    writeImage(textures / "asteroid.png", AsteroidTexel);
+    writeImage(textures / "Sun.png", SunTexel);
+    writeImage(textures / "BlackHole.png", BlackHoleTexel);
     const char* faces[6] = {"right", "left", "top", "bottom", "back", "front"};
     for (int face = 0; face < 6; ++face) {
-        writeJpg(textures / "skybox" / (std::string(faces[face]) + ".jpg"), SkyTexels[face]);
+        writeImage(textures / "skybox" / (std::string(faces[face]) + ".jpg"), SkyTexels[face]);
     }
 }
 

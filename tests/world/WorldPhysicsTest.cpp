@@ -5,8 +5,6 @@
 #include <cfloat>
 
 using Orbivane::Worlds::PhysicsBody;
-using Orbivane::Worlds::Ray;
-using Orbivane::Worlds::Sphere;
 using Orbivane::Worlds::World;
 
 namespace {
@@ -51,20 +49,4 @@ TEST(WorldPhysics, ZeroTimeStepMovesNothing)
     const PhysicsBody moved = World::attract(kBlackHole, rock, 0.0f);
     EXPECT_EQ(moved.position, rock.position);
     EXPECT_EQ(moved.velocity, rock.velocity);
-}
-
-TEST(WorldPhysics, RayTestCoversTheWholeLine)
-{
-    const Ray ray{glm::vec3(0.0f), glm::vec3(0.0f, 0.0f, 1.0f)};
-    const auto ahead = World::intersectRaySphere(ray, Sphere{glm::vec3(0.0f, 0.0f, 40.0f), 5.0f});
-    const auto behind = World::intersectRaySphere(ray, Sphere{glm::vec3(0.0f, 0.0f, -10.0f), 5.0f});
-    const auto beside = World::intersectRaySphere(ray, Sphere{glm::vec3(6.0f, 0.0f, 40.0f), 5.0f});
-    ASSERT_TRUE(ahead.hit);
-    EXPECT_FLOAT_EQ(ahead.distance, 35.0f);
-    EXPECT_EQ(ahead.point, glm::vec3(0.0f, 0.0f, 35.0f));
-    ASSERT_TRUE(behind.hit);
-    EXPECT_FLOAT_EQ(behind.distance, -15.0f);
-    EXPECT_FALSE(beside.hit);
-    EXPECT_FALSE(World::intersectRaySphere(Ray{glm::vec3(0.0f), glm::vec3(0.0f)},
-                                           Sphere{glm::vec3(0.0f), 5.0f}).hit);
 }
