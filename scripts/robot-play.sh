@@ -59,7 +59,7 @@ if [ -z "$window" ]; then
   tail -n 20 "$out/game.log"
   exit 1
 fi
-xdotool windowfocus --sync "$window" || true
+timeout 10 xdotool windowfocus --sync "$window" || true
 xdotool mousemove --window "$window" 320 160
 
 RANDOM="$seed"
