@@ -48,6 +48,8 @@ struct Scene {
     {
         GLFWwindow* window = OrbivaneTest::ensureGLContext();
         glfwSetWindowSize(window, width, height);
+        // The game's first frame draws with its window's viewport.
+        glViewport(0, 0, width, height);
         m_Dir.linkGameAssets();
         Orbivane::Helpers::IniSettings::reload();
         std::srand(2015);
