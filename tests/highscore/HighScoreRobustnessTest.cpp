@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <filesystem>
@@ -131,11 +132,16 @@ TEST(HighScoreRobustness, KilledSaveLeavesTheOldOrTheNewTable)
         return std::chrono::steady_clock::now() - started;
     };
 
-    const auto saveTime = std::chrono::duration_cast<std::chrono::microseconds>(saveInChild(std::nullopt));
-    ASSERT_EQ(dir.readFile("highscores.txt"), newTable);
+    // The slowest of three whole saves, so that a busy machine still spreads
+    // the kills over the whole save.
+    std::chrono::microseconds saveTime{0};
+    for (int run = 0; run < 3; ++run) {
+        saveTime = std::max(saveTime, std::chrono::duration_cast<std::chrono::microseconds>(saveInChild(std::nullopt)));
+        ASSERT_EQ(dir.readFile("highscores.txt"), newTable);
+    }
 
     std::mt19937 random(20261206);
-    std::uniform_int_distribution<long> delay(0, saveTime.count() * 5 / 4);
+    std::uniform_int_distribution<long> delay(0, saveTime.count() * 3 / 2);
     int oldSeen = 0;
     int newSeen = 0;
     for (int run = 0; run < 50; ++run) {
