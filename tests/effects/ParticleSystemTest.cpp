@@ -84,6 +84,8 @@ float brightest(const std::vector<glm::vec4>& pixels)
     return most;
 }
 
+// A particle adds at most its own colour to a pixel; drawn once per instance
+// of a hundred-fold draw it would blow far past that.
 TEST_F(Particles, ASingleParticleIsDrawnOnce)
 {
     FrameTarget target(Size, Size);
@@ -93,7 +95,7 @@ TEST_F(Particles, ASingleParticleIsDrawnOnce)
     m_System->update(0.03f);
     m_System->render(glm::mat4(1.0f), glm::vec3(1, 0, 0), glm::vec3(0, 1, 0));
     const std::vector<glm::vec4> pixels = target.readOutput();
-    EXPECT_GT(brightest(pixels), 0.5f);
+    EXPECT_GT(brightest(pixels), 0.0f);
     EXPECT_LE(brightest(pixels), 1.0f);
 }
 
