@@ -13,7 +13,10 @@ if [ "${1:-}" = "--runs" ]; then
 fi
 
 bash scripts/setup.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ \
+# The compiler is chosen once, when the build folder is made.
+compiler=()
+[ -f "$build/CMakeCache.txt" ] || compiler=(-DCMAKE_CXX_COMPILER=clang++-14)
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release "${compiler[@]}" \
   -DORBIVANE_BUILD_TESTS=OFF -DORBIVANE_BUILD_FUZZERS=ON > /dev/null
 harnesses=(Settings HighScore Font Sound)
 cmake --build "$build" -j"$(nproc)" --target "${harnesses[@]/#/fuzz_}"
