@@ -27,10 +27,6 @@ public:
     void render();
     std::vector<FlareSource> visibleSources();
 
-    // Strength of the flare of a source: falls with distance from the camera
-    // and from the screen centre.
-    float strength(const FlareSource& source) const;
-
     GLuint m_FlareTextures[ElementCount] = {};
     GLuint m_VAO = 0;
     GLuint m_VBO = 0;
@@ -46,6 +42,8 @@ public:
     float m_MinStrength;
 
 private:
+    // Falls with the source's distance from the camera and from the screen centre.
+    float strength(const FlareSource& source) const;
     void drawElement(const FlareSource& source, float sourceStrength, unsigned int element);
 };
 
