@@ -3,11 +3,45 @@
 #include "helpers/ExceptionWithMsg.h"
 #include "helpers/FilePath.h"
 
+#include <array>
+#include <map>
+
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 namespace Orbivane::Models {
+
+namespace {
+
+// The importer gives every face corner a vertex of its own. Corners that
+// agree in every attribute are merged, so that a draw transforms each
+// distinct vertex once instead of once per face that uses it; the
+// triangles and what they show stay exactly the same.
+void shareIdenticalCorners(std::vector<Vertex>& vertices, std::vector<unsigned int>& indices)
+{
+    using Key = std::array<float, 10>;
+    const auto keyOf = [](const Vertex& v) {
+        return Key{v.position.x, v.position.y, v.position.z, v.position.w, v.normal.x,
+                   v.normal.y,   v.normal.z,   v.normal.w,   v.texCoords.x, v.texCoords.y};
+    };
+    std::map<Key, unsigned int> firstIndex;
+    std::vector<Vertex> shared;
+    std::vector<unsigned int> remap(vertices.size());
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        const auto inserted = firstIndex.emplace(keyOf(vertices[i]), static_cast<unsigned int>(shared.size()));
+        if (inserted.second) {
+            shared.push_back(vertices[i]);
+        }
+        remap[i] = inserted.first->second;
+    }
+    for (unsigned int& index : indices) {
+        index = remap[index];
+    }
+    vertices = std::move(shared);
+}
+
+}
 
 std::map<std::string, std::shared_ptr<std::vector<Mesh>>> Model::s_MeshCache;
 
@@ -75,6 +109,7 @@ Mesh Model::processMesh(const aiMesh* mesh, const aiScene*)
         }
         indices.insert(indices.end(), face.mIndices, face.mIndices + face.mNumIndices);
     }
+    shareIdenticalCorners(vertices, indices);
     return Mesh(std::move(vertices), std::move(indices));
 }
 
