@@ -1,6 +1,6 @@
 #include "support/GameProcess.h"
 #include "support/TempWorkDir.h"
-#include "support/WindowCapture.h"
+#include "support/XTestInput.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +14,12 @@ using namespace std::chrono_literals;
 // ship), not one flat fill.
 TEST(GameScreenTest, TheWindowShowsALitSceneOfSeveralColours)
 {
-    OrbivaneTest::TempWorkDir dir;
-    dir.linkGameAssets();
-    dir.writeFile("Orbivane.ini", "LevelsEnabled=0\nInvulnerable=1\n");
+    const OrbivaneTest::TempWorkDir dir("LevelsEnabled=0\nInvulnerable=1\n");
     OrbivaneTest::GameProcess game(dir.path());
     const auto window = game.waitForWindow("KOLM 2015: Orbivane", 60s);
     ASSERT_TRUE(window.has_value()) << game.output();
     std::this_thread::sleep_for(3s);
-    const OrbivaneTest::WindowImage image = OrbivaneTest::captureWindow(window->id);
+    const OrbivaneTest::WindowImage image = OrbivaneTest::XTestInput().grab(window->id);
     game.requestClose(*window);
     EXPECT_EQ(game.waitForExit(60s), 0) << game.output();
 

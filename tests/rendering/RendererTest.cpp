@@ -1,5 +1,4 @@
 #include "Controls.h"
-#include "helpers/IniSettings.h"
 #include "rendering/FramebufferDump.h"
 #include "rendering/Renderer.h"
 #include "support/GLTestContext.h"
@@ -12,8 +11,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 
@@ -22,7 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using Orbivane::Entities::Asteroid;
 using Orbivane::Entities::Sun;
-using Orbivane::Helpers::IniSettings;
 using Orbivane::Rendering::Renderer;
 using Orbivane::Worlds::World;
 using OrbivaneTest::TempWorkDir;
@@ -30,30 +26,20 @@ using OrbivaneTest::TempWorkDir;
 constexpr unsigned Width = 200;
 constexpr unsigned Height = 100;
 
-std::string readBytes(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 // A real world and renderer. Each test empties the world and places only
 // what it needs in front of the camera, which follows the ship at (3, 18, 0)
 // looking along +z from 20 units behind it.
 class RendererTest : public testing::Test {
 protected:
-    explicit RendererTest(const std::string& settings = "LevelsEnabled=0\n")
+    explicit RendererTest(const std::string& settings = "LevelsEnabled=0\n") : m_Dir(settings)
     {
         OrbivaneTest::ensureGLContext();
-        m_Dir.linkGameAssets();
-        m_Dir.writeFile("Orbivane.ini", settings);
-        IniSettings::reload();
         std::srand(7);
-        std::ostringstream startUp;
-        std::streambuf* console = std::cout.rdbuf(startUp.rdbuf());
-        m_World = std::make_shared<World>(Width, Height);
-        m_Renderer = std::make_unique<Renderer>(
-            Width, Height, m_World, std::make_shared<Orbivane::Controls>(Width, Height, &m_World->m_Ship, m_World));
-        std::cout.rdbuf(console);
+        OrbivaneTest::consoleOf([this] {
+            m_World = std::make_shared<World>(Width, Height);
+            m_Renderer = std::make_unique<Renderer>(
+                Width, Height, m_World, std::make_shared<Orbivane::Controls>(Width, Height, &m_World->m_Ship, m_World));
+        });
         // The game's window has the renderer's size; the shared test window does not.
         glViewport(0, 0, Width, Height);
         m_World->m_Asteroids.clear();
@@ -64,8 +50,6 @@ protected:
         m_World->m_BlackHole.m_Position = glm::vec3(0.0f, 0.0f, -400.0f);
     }
 
-    ~RendererTest() override { IniSettings::reload(); }
-
     std::shared_ptr<Asteroid> addAsteroid(const glm::vec3& position)
     {
         auto asteroid = std::make_shared<Asteroid>(position);
@@ -75,10 +59,8 @@ protected:
 
     std::shared_ptr<Sun> addSun(const glm::vec3& position, const glm::vec3& color)
     {
-        std::ostringstream radiusLine;
-        std::streambuf* console = std::cout.rdbuf(radiusLine.rdbuf());
-        auto sun = std::make_shared<Sun>(position, color);
-        std::cout.rdbuf(console);
+        std::shared_ptr<Sun> sun;
+        OrbivaneTest::consoleOf([&] { sun = std::make_shared<Sun>(position, color); });
         m_World->m_Lights.push_back(sun);
         return sun;
     }
@@ -97,11 +79,7 @@ protected:
 
     glm::vec4 readOutput(const glm::ivec2& pixel) const
     {
-        glm::vec4 value(-1.0f);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Renderer->m_OutputFBO);
-        glReadBuffer(GL_COLOR_ATTACHMENT0);
-        glReadPixels(pixel.x, pixel.y, 1, 1, GL_RGBA, GL_FLOAT, &value[0]);
-        return value;
+        return OrbivaneTest::readPixel(m_Renderer->m_OutputFBO, pixel.x, pixel.y);
     }
 
     glm::ivec2 pixelOf(const glm::vec3& position) const
@@ -234,11 +212,7 @@ class CullingTest : public RendererTest {
 protected:
     std::string prepareCapturingConsole()
     {
-        std::ostringstream console;
-        std::streambuf* previous = std::cout.rdbuf(console.rdbuf());
-        m_Renderer->prepareFrame();
-        std::cout.rdbuf(previous);
-        return console.str();
+        return OrbivaneTest::consoleOf([this] { m_Renderer->prepareFrame(); });
     }
 
     glm::vec3 onAxis(float distanceFromEye) const
@@ -290,12 +264,8 @@ TEST_F(CullingTest, CulledRocksLeaveNoTraceWhileTheShipAlwaysDraws)
     ASSERT_FALSE(culled->m_Visible);
     m_Renderer->m_GeometryPass->render(m_Renderer->m_ViewMatrix, m_Renderer->m_ProjectionMatrix);
 
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Renderer->m_GBuffer.m_FBO);
-    const auto positionAt = [](const glm::ivec2& pixel) {
-        glm::vec4 position;
-        glReadBuffer(GL_COLOR_ATTACHMENT0);
-        glReadPixels(pixel.x, pixel.y, 1, 1, GL_RGBA, GL_FLOAT, &position[0]);
-        return position;
+    const auto positionAt = [this](const glm::ivec2& pixel) {
+        return OrbivaneTest::readPixel(m_Renderer->m_GBuffer.m_FBO, pixel.x, pixel.y);
     };
     EXPECT_EQ(positionAt(pixelOf(RockPosition)).w, 1.0f);
     EXPECT_EQ(positionAt(pixelOf(culled->m_Position)).w, 0.0f);
@@ -345,7 +315,7 @@ TEST_F(DiagnosticsTest, FullFramesRewriteThirteenImagesAndAppendOneTimingLineEac
         }
     }
 
-    std::istringstream timings(readBytes(out() / "passes_time_elapsed.txt"));
+    std::istringstream timings(m_Dir.readFile("out/passes_time_elapsed.txt"));
     std::string line;
     int lines = 0;
     while (std::getline(timings, line)) {
@@ -415,7 +385,7 @@ TEST(FramebufferDump, WritesA32BitBottomUpBmpClampingFloatColours)
     Orbivane::Rendering::saveFramebufferBMP(2, 2, "out\\missing.bmp");
     EXPECT_FALSE(fs::exists(dir.path() / "out"));
     Orbivane::Rendering::saveFramebufferBMP(2, 2, "dump.bmp");
-    const std::string bytes = readBytes(dir.path() / "dump.bmp");
+    const std::string bytes = dir.readFile("dump.bmp");
 
     const unsigned char expected[70] = {
         'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                         // file header

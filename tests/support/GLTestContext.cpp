@@ -1,6 +1,8 @@
 #include "support/GLTestContext.h"
 
 #include "App.h"
+#include "helpers/ExceptionWithMsg.h"
+#include "worlds/World.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -58,6 +60,38 @@ GLFWwindow* ensureGLContext()
         throw std::runtime_error("GLEW could not be initialised");
     }
     return window;
+}
+
+bool isEnabled(GLenum capability)
+{
+    return glIsEnabled(capability) == GL_TRUE;
+}
+
+GLint integerState(GLenum name)
+{
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+glm::vec4 readPixel(GLuint framebuffer, int x, int y, int attachment)
+{
+    glm::vec4 value(-1.0f);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glReadBuffer(static_cast<GLenum>(GL_COLOR_ATTACHMENT0 + attachment));
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_FLOAT, &value[0]);
+    return value;
+}
+
+std::shared_ptr<Orbivane::Worlds::World> quietWorld(int width, int height)
+{
+    std::shared_ptr<Orbivane::Worlds::World> world;
+    try {
+        consoleOf([&] { world = std::make_shared<Orbivane::Worlds::World>(width, height); });
+    } catch (const Orbivane::Helpers::ExceptionWithMsg& e) {
+        ADD_FAILURE() << e.m_Message;
+    }
+    return world;
 }
 
 }

@@ -1,6 +1,17 @@
 #pragma once
 
+#include <GL/glew.h>
+#include <glm/glm.hpp>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
 struct GLFWwindow;
+
+namespace Orbivane::Worlds {
+class World;
+}
 
 namespace OrbivaneTest {
 
@@ -10,5 +21,28 @@ void initGLFW();
 // A hidden window with a current OpenGL context, created once per test process
 // with the same hints the game uses. Tests run under Xvfb on Mesa's llvmpipe.
 GLFWwindow* ensureGLContext();
+
+bool isEnabled(GLenum capability);
+GLint integerState(GLenum name);
+// One RGBA float pixel of a colour attachment of `framebuffer`.
+glm::vec4 readPixel(GLuint framebuffer, int x, int y, int attachment = 0);
+
+// A world built from the working directory's assets with its start-up
+// messages swallowed; a failure to build is a test failure and gives nothing.
+std::shared_ptr<Orbivane::Worlds::World> quietWorld(int width, int height);
+
+// What `action` printed to standard output while it ran.
+template <typename Action>
+std::string consoleOf(Action&& action)
+{
+    testing::internal::CaptureStdout();
+    try {
+        action();
+    } catch (...) {
+        testing::internal::GetCapturedStdout();
+        throw;
+    }
+    return testing::internal::GetCapturedStdout();
+}
 
 }

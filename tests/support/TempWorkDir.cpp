@@ -1,5 +1,7 @@
 #include "support/TempWorkDir.h"
 
+#include "helpers/IniSettings.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -18,17 +20,30 @@ TempWorkDir::TempWorkDir() : m_Previous(fs::current_path())
     fs::current_path(m_Path);
 }
 
+TempWorkDir::TempWorkDir(const std::string& settings) : TempWorkDir()
+{
+    linkGameAssets();
+    useSettings(settings);
+}
+
 TempWorkDir::~TempWorkDir()
 {
     std::error_code ignored;
     fs::current_path(m_Previous, ignored);
     fs::remove_all(m_Path, ignored);
+    Orbivane::Helpers::IniSettings::reload();
 }
 
 void TempWorkDir::linkGameAssets() const
 {
     fs::create_directory_symlink(gameDir() / "shader", m_Path / "shader");
     fs::create_directory_symlink(gameDir() / "res", m_Path / "res");
+}
+
+void TempWorkDir::useSettings(const std::string& settings) const
+{
+    writeFile("Orbivane.ini", settings);
+    Orbivane::Helpers::IniSettings::reload();
 }
 
 void TempWorkDir::writeFile(const std::string& relativePath, const std::string& contents) const

@@ -11,6 +11,10 @@ namespace OrbivaneTest {
 class TempWorkDir {
 public:
     TempWorkDir();
+    // A game folder: the built game's shader/ and res/ linked in and `settings`
+    // as its Orbivane.ini, in use from here on.
+    explicit TempWorkDir(const std::string& settings);
+    // Also reads the settings afresh, so that no test sees another's.
     ~TempWorkDir();
     TempWorkDir(const TempWorkDir&) = delete;
     TempWorkDir& operator=(const TempWorkDir&) = delete;
@@ -19,6 +23,8 @@ public:
 
     // Links the built game's shader/ and res/ folders in, so the world can load.
     void linkGameAssets() const;
+    // Writes Orbivane.ini and makes the next settings lookup read it.
+    void useSettings(const std::string& settings) const;
     void writeFile(const std::string& relativePath, const std::string& contents) const;
     // At most `limit` bytes, so that a file that turned into an endless
     // device (a link to /dev/full, say) fails a test instead of filling memory.
