@@ -3,14 +3,13 @@
 #include "helpers/ExceptionWithMsg.h"
 #include "rendering/BrightPass.h"
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
 using EffectsTest::FrameTarget;
-using EffectsTest::SettingsDir;
+using OrbivaneTest::TempWorkDir;
 using Orbivane::Rendering::BrightPass;
 
 struct ChainCase {
@@ -31,7 +30,7 @@ glm::ivec2 textureSize(GLuint texture)
 
 TEST(BrightPass, ChainTexturesShrinkByTruncatedThirdsSixthsNinthsAndTwelfths)
 {
-    const SettingsDir dir("");
+    const TempWorkDir dir("");
     const std::vector<ChainCase> cases = {
         {1280, 720, {{426, 720}, {426, 240}, {213, 240}, {213, 120}, {142, 120}, {142, 80}, {106, 80}, {106, 60}}},
         {640, 480, {{213, 480}, {213, 160}, {106, 160}, {106, 80}, {71, 80}, {71, 53}, {53, 53}, {53, 40}}},
@@ -48,7 +47,7 @@ TEST(BrightPass, ChainTexturesShrinkByTruncatedThirdsSixthsNinthsAndTwelfths)
 
 TEST(BrightPass, WindowTooSmallForTheChainFailsWithTheFramebufferStatus)
 {
-    const SettingsDir dir("");
+    const TempWorkDir dir("");
     for (const glm::ivec2 size : {glm::ivec2(2, 2), glm::ivec2(11, 200), glm::ivec2(200, 11)}) {
         FrameTarget target(static_cast<unsigned int>(size.x), static_cast<unsigned int>(size.y));
         try {
@@ -64,7 +63,7 @@ TEST(BrightPass, WindowTooSmallForTheChainFailsWithTheFramebufferStatus)
 
 TEST(BrightPass, WithoutLightSourcesTheOutputStaysExactlyAsItWas)
 {
-    const SettingsDir dir("");
+    const TempWorkDir dir("");
     FrameTarget target(640, 320);
     const glm::vec4 lit(0.3f, 0.2f, 0.1f, 0.7f);
     target.fillOutput(lit);
@@ -84,7 +83,7 @@ TEST(BrightPass, WithoutLightSourcesTheOutputStaysExactlyAsItWas)
 // chain textures. Afterwards the state is what the lens flare pass expects.
 TEST(BrightPass, SmallLightGlowsWideAndSoftAndLeavesAdditiveBlendingOn)
 {
-    const SettingsDir dir("");
+    const TempWorkDir dir("");
     FrameTarget target(640, 320);
     target.fillLightSources(glm::vec4(1.0f), glm::ivec4(313, 153, 12, 12));
     BrightPass pass(&target.m_GBuffer, target.m_OutputFBO, 640, 320);
@@ -107,35 +106,17 @@ TEST(BrightPass, SmallLightGlowsWideAndSoftAndLeavesAdditiveBlendingOn)
     }
 
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_TRUE(EffectsTest::isEnabled(GL_BLEND));
-    EXPECT_EQ(EffectsTest::integerState(GL_BLEND_SRC_RGB), GL_ONE);
-    EXPECT_EQ(EffectsTest::integerState(GL_BLEND_DST_RGB), GL_ONE);
-    EXPECT_FALSE(EffectsTest::isEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(EffectsTest::isEnabled(GL_CULL_FACE));
-    EXPECT_EQ(EffectsTest::integerState(GL_CULL_FACE_MODE), GL_FRONT);
-    EXPECT_EQ(EffectsTest::integerState(GL_DRAW_FRAMEBUFFER_BINDING), static_cast<GLint>(target.m_OutputFBO));
+    EXPECT_TRUE(OrbivaneTest::isEnabled(GL_BLEND));
+    EXPECT_EQ(OrbivaneTest::integerState(GL_BLEND_SRC_RGB), GL_ONE);
+    EXPECT_EQ(OrbivaneTest::integerState(GL_BLEND_DST_RGB), GL_ONE);
+    EXPECT_FALSE(OrbivaneTest::isEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(OrbivaneTest::isEnabled(GL_CULL_FACE));
+    EXPECT_EQ(OrbivaneTest::integerState(GL_CULL_FACE_MODE), GL_FRONT);
+    EXPECT_EQ(OrbivaneTest::integerState(GL_DRAW_FRAMEBUFFER_BINDING), static_cast<GLint>(target.m_OutputFBO));
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 640);
     EXPECT_EQ(viewport[3], 320);
-}
-
-TEST(BrightPass, DumpRewritesTheEightChainImagesEveryFrame)
-{
-    const SettingsDir dir("DumpGBuffer=1\n");
-    FrameTarget target(640, 480);
-    for (unsigned int i = 0; i < BrightPass::ChainLength; ++i) {
-        dir.m_Dir.writeFile("out/brightPass_Tex" + std::to_string(i) + ".bmp", "stale");
-    }
-    BrightPass pass(&target.m_GBuffer, target.m_OutputFBO, 640, 480);
-    pass.blur();
-    for (unsigned int i = 0; i < BrightPass::ChainLength; ++i) {
-        const auto size = BrightPass::chainSize(i, 640, 480);
-        const std::string file = "out/brightPass_Tex" + std::to_string(i) + ".bmp";
-        const std::string contents = dir.m_Dir.readFile(file);
-        EXPECT_EQ(contents.size(), 54u + 4u * size.width * size.height) << file;
-        EXPECT_EQ(contents.substr(0, 2), "BM") << file;
-    }
 }
 
 }

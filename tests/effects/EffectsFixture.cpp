@@ -1,6 +1,5 @@
 #include "EffectsFixture.h"
 
-#include "helpers/IniSettings.h"
 #include "support/GLTestContext.h"
 
 namespace EffectsTest {
@@ -81,30 +80,6 @@ std::vector<glm::vec4> FrameTarget::readOutput() const
 glm::vec4 FrameTarget::outputAt(const std::vector<glm::vec4>& pixels, int x, int y) const
 {
     return pixels[static_cast<std::size_t>(y) * m_Width + static_cast<std::size_t>(x)];
-}
-
-SettingsDir::SettingsDir(const std::string& settings)
-{
-    m_Dir.linkGameAssets();
-    m_Dir.writeFile("Orbivane.ini", settings);
-    Orbivane::Helpers::IniSettings::reload();
-}
-
-SettingsDir::~SettingsDir()
-{
-    Orbivane::Helpers::IniSettings::reload();
-}
-
-bool isEnabled(GLenum capability)
-{
-    return glIsEnabled(capability) == GL_TRUE;
-}
-
-GLint integerState(GLenum name)
-{
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
 }
 
 }

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "rendering/GBuffer.h"
+#include "support/GLTestContext.h"
 #include "support/TempWorkDir.h"
 
 #include <GL/glew.h>
 #include <glm/glm.hpp>
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 namespace EffectsTest {
@@ -38,18 +38,5 @@ public:
     GLuint m_OutputFBO = 0;
     GLuint m_OutputTextures[2] = {};
 };
-
-// A game folder with the built shaders and assets and the given settings,
-// which the next settings lookup reads.
-class SettingsDir {
-public:
-    explicit SettingsDir(const std::string& settings);
-    ~SettingsDir();
-
-    OrbivaneTest::TempWorkDir m_Dir;
-};
-
-bool isEnabled(GLenum capability);
-GLint integerState(GLenum name);
 
 }

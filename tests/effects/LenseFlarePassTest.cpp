@@ -1,6 +1,5 @@
 #include "EffectsFixture.h"
 
-#include "helpers/IniSettings.h"
 #include "rendering/LenseFlarePass.h"
 #include "worlds/World.h"
 
@@ -12,7 +11,7 @@
 namespace {
 
 using EffectsTest::FrameTarget;
-using EffectsTest::SettingsDir;
+using OrbivaneTest::TempWorkDir;
 using Orbivane::Rendering::LenseFlarePass;
 
 constexpr unsigned int Width = 640;
@@ -42,17 +41,9 @@ int litPixels(const FrameTarget& target, const std::vector<glm::vec4>& pixels, g
 // flare pass built with the given settings.
 class LenseFlare : public ::testing::Test {
 protected:
-    LenseFlare()
-    {
-        testing::internal::CaptureStdout();
-        m_World = std::make_unique<Orbivane::Worlds::World>(static_cast<int>(Width), static_cast<int>(Height));
-        testing::internal::GetCapturedStdout();
-    }
-
     void build(const std::string& settings, const std::vector<glm::vec4>& clipCentres)
     {
-        m_Dir.m_Dir.writeFile("Orbivane.ini", settings);
-        Orbivane::Helpers::IniSettings::reload();
+        m_Dir.useSettings(settings);
         m_World->m_Lights.clear();
         for (const glm::vec4& clip : clipCentres) {
             auto sun = std::make_shared<Orbivane::Entities::Sun>(glm::vec3(0.0f), glm::vec3(1.0f));
@@ -66,9 +57,9 @@ protected:
         glEnable(GL_BLEND);
     }
 
-    SettingsDir m_Dir{""};
+    TempWorkDir m_Dir{""};
     FrameTarget m_Target{Width, Height};
-    std::unique_ptr<Orbivane::Worlds::World> m_World;
+    std::shared_ptr<Orbivane::Worlds::World> m_World = OrbivaneTest::quietWorld(Width, Height);
     std::unique_ptr<LenseFlarePass> m_Pass;
 };
 
@@ -92,8 +83,8 @@ TEST_F(LenseFlare, SunsOnTheEdgeBehindTheCameraOrCoveredAtTheCentreGetNoFlare)
     m_Target.fillLightSources(glm::vec4(0.0f), glm::ivec4(covered, 1, 1));
     m_Pass->render();
     EXPECT_FALSE(anyLight(m_Target.readOutput()));
-    EXPECT_TRUE(EffectsTest::isEnabled(GL_BLEND)) << "state changed although nothing was drawn";
-    EXPECT_FALSE(EffectsTest::isEnabled(GL_DEPTH_TEST)) << "state changed although nothing was drawn";
+    EXPECT_TRUE(OrbivaneTest::isEnabled(GL_BLEND)) << "state changed although nothing was drawn";
+    EXPECT_FALSE(OrbivaneTest::isEnabled(GL_DEPTH_TEST)) << "state changed although nothing was drawn";
 }
 
 // Each visible sun gets four elements along the line through the screen
@@ -130,9 +121,9 @@ TEST_F(LenseFlare, EveryVisibleSunGetsFourSquareElementsAndNothingElse)
     EXPECT_GT(across, 30);
 
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_TRUE(EffectsTest::isEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(EffectsTest::isEnabled(GL_BLEND));
-    EXPECT_EQ(EffectsTest::integerState(GL_DRAW_FRAMEBUFFER_BINDING), static_cast<GLint>(m_Target.m_OutputFBO));
+    EXPECT_TRUE(OrbivaneTest::isEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(OrbivaneTest::isEnabled(GL_BLEND));
+    EXPECT_EQ(OrbivaneTest::integerState(GL_DRAW_FRAMEBUFFER_BINDING), static_cast<GLint>(m_Target.m_OutputFBO));
 }
 
 // On a window taller than wide the element on the sun is not cut at the

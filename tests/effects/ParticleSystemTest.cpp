@@ -10,7 +10,7 @@
 namespace {
 
 using EffectsTest::FrameTarget;
-using EffectsTest::SettingsDir;
+using OrbivaneTest::TempWorkDir;
 using Orbivane::Rendering::ParticleSystem;
 
 class Particles : public ::testing::Test {
@@ -18,9 +18,7 @@ protected:
     Particles()
     {
         OrbivaneTest::ensureGLContext();
-        testing::internal::CaptureStdout();
-        m_System = std::make_unique<ParticleSystem>();
-        testing::internal::GetCapturedStdout();
+        OrbivaneTest::consoleOf([this] { m_System = std::make_unique<ParticleSystem>(); });
         glGenQueries(1, &m_Query);
     }
 
@@ -37,7 +35,7 @@ protected:
         return written;
     }
 
-    SettingsDir m_Dir{""};
+    TempWorkDir m_Dir{""};
     std::unique_ptr<ParticleSystem> m_System;
     GLuint m_Query = 0;
 };
@@ -122,10 +120,10 @@ TEST_F(Particles, StreamGlowsOrangeAtTheEmitterAndRestoresTheState)
     EXPECT_EQ(target.outputAt(pixels, Size / 2, Size / 2 + 8).r, 0.0f) << "particles beside the stream";
 
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_TRUE(EffectsTest::isEnabled(GL_DEPTH_TEST));
-    EXPECT_EQ(EffectsTest::integerState(GL_DEPTH_WRITEMASK), GL_TRUE);
-    EXPECT_TRUE(EffectsTest::isEnabled(GL_CULL_FACE));
-    EXPECT_FALSE(EffectsTest::isEnabled(GL_BLEND));
+    EXPECT_TRUE(OrbivaneTest::isEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(OrbivaneTest::integerState(GL_DEPTH_WRITEMASK), GL_TRUE);
+    EXPECT_TRUE(OrbivaneTest::isEnabled(GL_CULL_FACE));
+    EXPECT_FALSE(OrbivaneTest::isEnabled(GL_BLEND));
 }
 
 }
