@@ -1,7 +1,5 @@
 #include "Canvas.h"
 
-#include "helpers/ExceptionWithMsg.h"
-#include "helpers/IniSettings.h"
 #include "rendering/GUIPass.h"
 #include "support/GLTestContext.h"
 #include "support/TempWorkDir.h"
@@ -9,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <memory>
-#include <sstream>
 
 using Orbivane::Rendering::GUIPass;
 using Orbivane::Worlds::GameState;
@@ -30,18 +26,9 @@ protected:
     static void SetUpTestSuite()
     {
         OrbivaneTest::ensureGLContext();
-        s_Dir = std::make_unique<OrbivaneTest::TempWorkDir>();
-        s_Dir->linkGameAssets();
+        s_Dir = std::make_unique<OrbivaneTest::TempWorkDir>("");
         s_Dir->writeFile("highscores.txt", "Bob|7\nAnn|12\n");
-        Orbivane::Helpers::IniSettings::reload();
-        std::ostringstream ignored;
-        std::streambuf* console = std::cout.rdbuf(ignored.rdbuf());
-        try {
-            s_World = std::make_shared<World>(kWidth, kHeight);
-        } catch (const Orbivane::Helpers::ExceptionWithMsg& e) {
-            ADD_FAILURE() << e.m_Message;
-        }
-        std::cout.rdbuf(console);
+        s_World = OrbivaneTest::quietWorld(kWidth, kHeight);
     }
 
     void SetUp() override
@@ -57,7 +44,6 @@ protected:
     {
         s_World.reset();
         s_Dir.reset();
-        Orbivane::Helpers::IniSettings::reload();
     }
 
     // Draws the heads-up display of one frame over a canvas of the given grey.
