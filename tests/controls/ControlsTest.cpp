@@ -1,6 +1,4 @@
 #include "Controls.h"
-#include "helpers/ExceptionWithMsg.h"
-#include "helpers/IniSettings.h"
 #include "helpers/PlaySound.h"
 #include "helpers/TextureManager.h"
 #include "rendering/GUIPass.h"
@@ -60,18 +58,9 @@ protected:
     static void SetUpTestSuite()
     {
         OrbivaneTest::ensureGLContext();
-        s_Dir = std::make_unique<OrbivaneTest::TempWorkDir>();
-        s_Dir->linkGameAssets();
-        Orbivane::Helpers::IniSettings::reload();
-        std::ostringstream ignored;
-        std::streambuf* console = std::cout.rdbuf(ignored.rdbuf());
-        try {
-            s_World = std::make_shared<World>(kWidth, kHeight);
-            s_Pass = std::make_shared<GUIPass>(0, s_World);
-        } catch (const Orbivane::Helpers::ExceptionWithMsg& e) {
-            ADD_FAILURE() << e.m_Message;
-        }
-        std::cout.rdbuf(console);
+        s_Dir = std::make_unique<OrbivaneTest::TempWorkDir>("");
+        s_World = OrbivaneTest::quietWorld(kWidth, kHeight);
+        s_Pass = s_World ? std::make_shared<GUIPass>(0, s_World) : nullptr;
 
         glfwWindowHint(GLFW_CLIENT_API, GLFW_NO_API);
         glfwWindowHint(GLFW_VISIBLE, GLFW_TRUE);
@@ -89,7 +78,6 @@ protected:
         s_Pass.reset();
         s_World.reset();
         s_Dir.reset();
-        Orbivane::Helpers::IniSettings::reload();
     }
 
     void SetUp() override
