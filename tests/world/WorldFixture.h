@@ -1,6 +1,5 @@
 #pragma once
 
-#include "helpers/IniSettings.h"
 #include "support/GLTestContext.h"
 #include "support/TempWorkDir.h"
 #include "worlds/World.h"
@@ -19,22 +18,13 @@ namespace OrbivaneTest {
 // the GLFW clock.
 class WorldFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ensureGLContext();
-        m_Dir.linkGameAssets();
-    }
-
-    void TearDown() override { Orbivane::Helpers::IniSettings::reload(); }
+    void SetUp() override { ensureGLContext(); }
 
     Orbivane::Worlds::World& makeWorld(const std::string& settings = "")
     {
-        m_Dir.writeFile("Orbivane.ini", settings);
-        Orbivane::Helpers::IniSettings::reload();
+        m_Dir.useSettings(settings);
         std::srand(2015);
-        testing::internal::CaptureStdout();
-        m_World = std::make_unique<Orbivane::Worlds::World>(640, 320);
-        m_Console = testing::internal::GetCapturedStdout();
+        m_Console = consoleOf([this] { m_World = std::make_unique<Orbivane::Worlds::World>(640, 320); });
         resetClocks();
         return *m_World;
     }
@@ -53,7 +43,7 @@ protected:
         return m_World->update();
     }
 
-    TempWorkDir m_Dir;
+    TempWorkDir m_Dir{""};
     std::unique_ptr<Orbivane::Worlds::World> m_World;
     std::string m_Console;
 };

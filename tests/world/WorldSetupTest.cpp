@@ -112,9 +112,6 @@ TEST_F(WorldSetupTest, SettingsShapeTheWorld)
 
 TEST_F(WorldSetupTest, MalformedSettingStopsConstruction)
 {
-    m_Dir.writeFile("Orbivane.ini", "LiveTimeSec=long\n");
-    Orbivane::Helpers::IniSettings::reload();
-    testing::internal::CaptureStdout();
-    EXPECT_THROW(Orbivane::Worlds::World(640, 320), std::invalid_argument);
-    testing::internal::GetCapturedStdout();
+    m_Dir.useSettings("LiveTimeSec=long\n");
+    EXPECT_THROW(OrbivaneTest::consoleOf([] { Orbivane::Worlds::World(640, 320); }), std::invalid_argument);
 }
