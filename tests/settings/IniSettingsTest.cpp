@@ -11,13 +11,7 @@ namespace {
 
 class IniSettingsTest : public ::testing::Test {
 protected:
-    void useFile(const std::string& contents)
-    {
-        m_Dir.writeFile("Orbivane.ini", contents);
-        IniSettings::reload();
-    }
-
-    void TearDown() override { IniSettings::reload(); }
+    void useFile(const std::string& contents) const { m_Dir.useSettings(contents); }
 
     OrbivaneTest::TempWorkDir m_Dir;
 };
