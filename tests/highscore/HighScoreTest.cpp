@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -53,24 +54,24 @@ TEST_F(HighScoreTest, MissingFileStartsEmptyAndIsCreatedOnSave)
     EXPECT_FALSE(temporaryLeft());
 }
 
-TEST_F(HighScoreTest, LoadingStopsAtTheFirstEmptyLine)
+TEST_F(HighScoreTest, LoadingStopsAtAnEmptyLineKeepsTheFirstLineOfAScoreAndParsesMalformedLines)
 {
-    EXPECT_EQ(load("Zed", "Ann|5\n\nBob|9\n"), "OLD HIGHSCORES:\nAnn|5\n");
-    EXPECT_EQ(m_Table->getScores(), (HighScore::Table{{5, "Ann"}}));
-}
-
-TEST_F(HighScoreTest, FirstLineOfAScoreWins)
-{
-    EXPECT_EQ(load("Zed", "Ann|5\nBob|5\n"), "OLD HIGHSCORES:\nAnn|5\nBob|5\n");
-    EXPECT_EQ(m_Table->getScores(), (HighScore::Table{{5, "Ann"}}));
-}
-
-TEST_F(HighScoreTest, MalformedLinesAreParsedNotRejected)
-{
-    const std::string printed = load("Zed", "x|y|7\nno bar 3\nCid| 12abc\nDee|many\n");
-    // The score is echoed as read; only the stored number is converted.
-    EXPECT_EQ(printed, "OLD HIGHSCORES:\ny|7\n|no bar 3\nCid| 12abc\nDee|many\n");
-    EXPECT_EQ(m_Table->getScores(), (HighScore::Table{{12, "Cid"}, {7, "y"}, {0, ""}}));
+    struct Case {
+        std::string file;
+        std::string printed;
+        HighScore::Table table;
+    };
+    const Case cases[] = {
+        {"Ann|5\n\nBob|9\n", "OLD HIGHSCORES:\nAnn|5\n", {{5, "Ann"}}},
+        {"Ann|5\nBob|5\n", "OLD HIGHSCORES:\nAnn|5\nBob|5\n", {{5, "Ann"}}},
+        // The score is echoed as read; only the stored number is converted.
+        {"x|y|7\nno bar 3\nCid| 12abc\nDee|many\n", "OLD HIGHSCORES:\ny|7\n|no bar 3\nCid| 12abc\nDee|many\n",
+         {{12, "Cid"}, {7, "y"}, {0, ""}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(load("Zed", c.file), c.printed);
+        EXPECT_EQ(m_Table->getScores(), c.table);
+    }
 }
 
 TEST_F(HighScoreTest, SavedTableIsDescendingWhateverTheFileOrder)
@@ -115,31 +116,31 @@ TEST_F(HighScoreTest, PresenceIsASubstringTestAfterTheSeparator)
     }
 }
 
-TEST_F(HighScoreTest, UnopenableTemporaryKeepsTheOldFile)
+// Whatever stands at the temporary's place, the table file ends up either
+// untouched or complete, and no temporary of ours is left behind.
+TEST_F(HighScoreTest, SavingAroundWhatStandsAtTheTemporarysPlace)
 {
-    load("Cid", "Ann|5\nBob|4\n");
-    fs::create_directory(m_Dir.path() / "highscores.txt.tmp");
-    EXPECT_EQ(save(9), "NEW HIGHSCORES:\nCid|9\nAnn|5\nBob|4\n");
-    EXPECT_EQ(savedFile(), "Ann|5\nBob|4\n");
-    // What stood in the way was not ours to delete.
-    EXPECT_TRUE(fs::is_directory(m_Dir.path() / "highscores.txt.tmp"));
-}
-
-TEST_F(HighScoreTest, FailedWriteKeepsTheOldFileAndRemovesTheTemporary)
-{
-    load("Cid", "Ann|5\n");
-    // Every write to /dev/full fails as on a full disk.
-    fs::create_symlink("/dev/full", m_Dir.path() / "highscores.txt.tmp");
-    EXPECT_EQ(save(9), "NEW HIGHSCORES:\nCid|9\nAnn|5\n");
-    EXPECT_EQ(savedFile(), "Ann|5\n");
-    EXPECT_FALSE(temporaryLeft());
-}
-
-TEST_F(HighScoreTest, StaleTemporaryFromAnInterruptedSaveIsReplaced)
-{
-    load("Cid", "Ann|5\n");
-    m_Dir.writeFile("highscores.txt.tmp", "half a tab");
-    save(1);
-    EXPECT_EQ(savedFile(), "Ann|5\nCid|1\n");
-    EXPECT_FALSE(temporaryLeft());
+    struct Case {
+        const char* name;
+        std::function<void()> obstacle;
+        std::string saved;
+        bool staysDirectory;
+    };
+    const Case cases[] = {
+        // Not ours to delete: it stays.
+        {"directory", [this] { fs::create_directory(m_Dir.path() / "highscores.txt.tmp"); }, "Ann|5\n", true},
+        // Every write to /dev/full fails as on a full disk.
+        {"full disk", [this] { fs::create_symlink("/dev/full", m_Dir.path() / "highscores.txt.tmp"); }, "Ann|5\n", false},
+        {"stale file", [this] { m_Dir.writeFile("highscores.txt.tmp", "half a tab"); }, "Cid|9\nAnn|5\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(m_Dir.path() / "highscores.txt.tmp");
+        load("Cid", "Ann|5\n");
+        c.obstacle();
+        EXPECT_EQ(save(9), "NEW HIGHSCORES:\nCid|9\nAnn|5\n");
+        EXPECT_EQ(savedFile(), c.saved);
+        EXPECT_EQ(fs::is_directory(m_Dir.path() / "highscores.txt.tmp"), c.staysDirectory);
+        EXPECT_EQ(temporaryLeft(), c.staysDirectory);
+    }
 }
