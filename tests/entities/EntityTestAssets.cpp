@@ -80,15 +80,6 @@ void GBufferTarget::beginGeometry() const
     glFrontFace(GL_CCW);
 }
 
-glm::vec4 GBufferTarget::read(int attachment, int x, int y) const
-{
-    glm::vec4 texel(-1.0f);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_FBO);
-    glReadBuffer(GL_COLOR_ATTACHMENT0 + attachment);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_FLOAT, &texel[0]);
-    return texel;
-}
-
 void resetGLState()
 {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

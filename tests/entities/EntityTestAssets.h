@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rendering/GBuffer.h"
+#include "support/GLTestContext.h"
 #include "support/TempWorkDir.h"
 
 #include <GL/glew.h>
@@ -38,7 +39,7 @@ public:
 
     // Binds, clears to zero and sets the depth state the geometry pass uses.
     void beginGeometry() const;
-    glm::vec4 read(int attachment, int x, int y) const;
+    glm::vec4 read(int attachment, int x, int y) const { return OrbivaneTest::readPixel(m_FBO, x, y, attachment); }
     GLuint texture(int attachment) const { return m_Textures[attachment]; }
 };
 

@@ -61,18 +61,6 @@ TEST(Ship, UpdateUsesTheStoredMatrixAndLeavesInputPending)
     EXPECT_EQ(ship.m_NormalMatrix, glm::transpose(glm::inverse(stored)));
 }
 
-TEST(ShipEngine, BeforeTheShipsFirstStepHangsFromTheOrigin)
-{
-    AssetDir assets;
-    Ship ship(glm::vec3(0));
-    ShipEngine left(&ship, 0);
-    ShipEngine right(&ship, 1);
-
-    // Before the ship's first step its stored matrix is the identity.
-    expectVec(column(left.getModelMatrix(), 3), {1, 2.5f, -6});
-    expectVec(column(right.getModelMatrix(), 3), {-1, 2.5f, -6});
-}
-
 TEST(ShipEngine, SpinsOneRadianPerSecondPerFiveUnitsOfSpeed)
 {
     AssetDir assets;
