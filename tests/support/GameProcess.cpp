@@ -67,7 +67,8 @@ std::optional<unsigned long> findWindow(::Display* display, ::Window root, const
 
 }
 
-GameProcess::GameProcess(const std::filesystem::path& workDir, const std::map<std::string, std::string>& environment)
+GameProcess::GameProcess(const std::filesystem::path& workDir, const std::map<std::string, std::string>& environment,
+                         std::vector<std::string> command)
     : m_OutputFile(workDir / "console.txt")
 {
     // Xvfb resets, refusing connections, whenever its last client leaves; a
@@ -102,7 +103,12 @@ GameProcess::GameProcess(const std::filesystem::path& workDir, const std::map<st
                 setenv(name.c_str(), value.c_str(), 1);
             }
         }
-        execl(ORBIVANE_EXECUTABLE, ORBIVANE_EXECUTABLE, static_cast<char*>(nullptr));
+        std::vector<char*> argv;
+        for (std::string& argument : command) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
         _exit(127);
     }
 }

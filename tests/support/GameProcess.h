@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -18,12 +19,13 @@ struct WindowInfo {
     int height = 0;
 };
 
-// Runs the built game as a separate process in a given working directory,
-// with standard input closed and standard output captured, as a script or
-// CI would start it.
+// Runs the built game (or another command) as a separate process in a given
+// working directory, with standard input closed and standard output captured,
+// as a script or CI would start it. An empty value unsets a variable.
 class GameProcess {
 public:
-    GameProcess(const std::filesystem::path& workDir, const std::map<std::string, std::string>& environment = {});
+    GameProcess(const std::filesystem::path& workDir, const std::map<std::string, std::string>& environment = {},
+                std::vector<std::string> command = {ORBIVANE_EXECUTABLE});
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
