@@ -7,8 +7,6 @@
 #include <AL/al.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 
 using Orbivane::Helpers::AudioData;
 using Orbivane::Helpers::ExceptionWithMsg;
@@ -85,14 +83,9 @@ TEST_F(PlaySoundTest, FileShorterThanItsHeaderGivesWhatIsThere)
         stereo[i] = static_cast<short>(i);
     }
     write("cut_short.wav", stereo, 2, 8000);
-    const auto file = m_Dir.path() / "sounds" / "cut_short.wav";
-    std::string bytes;
-    {
-        std::ifstream in(file, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    const std::string bytes = m_Dir.readFile("sounds/cut_short.wav");
     // The header still promises 1000 frames; 749 and a half remain.
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes.substr(0, bytes.size() - 1002);
+    m_Dir.writeFile("sounds/cut_short.wav", bytes.substr(0, bytes.size() - 1002));
 
     const AudioData& sound = play("sounds\\cut_short.wav", PlayMode::Stop);
     ASSERT_EQ(sound.pcm.size(), 749u);

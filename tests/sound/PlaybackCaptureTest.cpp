@@ -1,6 +1,7 @@
 #include "SoundFiles.h"
 
 #include "helpers/PlaySound.h"
+#include "support/GameProcess.h"
 #include "support/TempWorkDir.h"
 
 #include <AL/alc.h>
@@ -8,21 +9,12 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <functional>
 #include <fstream>
-#include <sstream>
-#include <string_view>
 #include <thread>
-
-extern char** environ;
 
 using Orbivane::Helpers::PlayMode;
 using Orbivane::Helpers::PlaySound;
@@ -163,45 +155,16 @@ protected:
     // reports whether exactly that scenario ran and passed.
     ::testing::AssertionResult runScenario(const std::string& scenario, const std::string& drivers) const
     {
-        std::vector<std::string> variables = {"ALSOFT_DRIVERS=" + drivers,
-                                              "ALSOFT_CONF=" + (m_Dir.path() / "alsoft.conf").string(),
-                                              std::string(kScenarioDir) + "=" + m_Dir.path().string()};
-        for (char** variable = environ; *variable != nullptr; ++variable) {
-            const std::string_view name(*variable);
-            if (name.rfind("ALSOFT_", 0) != 0 && name.rfind(kScenarioDir, 0) != 0) {
-                variables.emplace_back(*variable);
-            }
-        }
-        std::vector<char*> envp;
-        for (std::string& variable : variables) {
-            envp.push_back(variable.data());
-        }
-        envp.push_back(nullptr);
-        std::string program = "/proc/self/exe";
-        std::string alsoDisabled = "--gtest_also_run_disabled_tests";
-        std::string filter = "--gtest_filter=SoundScenario.DISABLED_" + scenario;
-        char* argv[] = {program.data(), alsoDisabled.data(), filter.data(), nullptr};
-
-        const fs::path log = m_Dir.path() / (scenario + ".log");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        pid_t child = 0;
-        const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            return ::testing::AssertionFailure() << "cannot start the scenario: " << std::strerror(spawned);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        std::ifstream in(log);
-        std::stringstream output;
-        output << in.rdbuf();
-        const bool passed = WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
-                            output.str().find("[  PASSED  ] 1 test.") != std::string::npos;
-        if (!passed) {
-            return ::testing::AssertionFailure() << scenario << " failed (status " << status << "):\n" << output.str();
+        OrbivaneTest::GameProcess child(m_Dir.path(),
+                                        {{"ALSOFT_DRIVERS", drivers},
+                                         {"ALSOFT_CONF", (m_Dir.path() / "alsoft.conf").string()},
+                                         {kScenarioDir, m_Dir.path().string()}},
+                                        {"/proc/self/exe", "--gtest_also_run_disabled_tests",
+                                         "--gtest_filter=SoundScenario.DISABLED_" + scenario});
+        const std::optional<int> status = child.waitForExit(std::chrono::seconds(60));
+        if (status != 0 || child.output().find("[  PASSED  ] 1 test.") == std::string::npos) {
+            return ::testing::AssertionFailure() << scenario << " failed (status " << status.value_or(-1) << "):\n"
+                                                 << child.output();
         }
         return ::testing::AssertionSuccess();
     }
