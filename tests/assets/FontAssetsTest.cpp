@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -53,35 +52,6 @@ std::vector<std::uint8_t> alphaOfLevelZero(const std::vector<std::uint8_t>& byte
     return alpha;
 }
 
-}
-
-TEST(FontAssets, HeaderDescribesASquareDxt5TextureWithAFullMipChainThatFillsTheFile)
-{
-    const std::vector<std::uint8_t> bytes = fontFile();
-    ASSERT_GE(bytes.size(), kDataStart);
-    EXPECT_EQ(0, std::memcmp(bytes.data(), "DDS ", 4));
-    EXPECT_EQ(headerField(bytes, 0), 124u);
-    const std::uint32_t required = 0x1 | 0x2 | 0x4 | 0x1000 | 0x20000 | 0x80000;
-    EXPECT_EQ(headerField(bytes, 4) & required, required);
-    const std::uint32_t size = headerField(bytes, 12);
-    EXPECT_EQ(headerField(bytes, 8), size);
-    EXPECT_TRUE(GeneratedAssets::isPowerOfTwo(static_cast<int>(size)));
-    EXPECT_EQ(headerField(bytes, 16), levelBytes(size));
-    EXPECT_EQ(headerField(bytes, 72), 32u);
-    EXPECT_EQ(headerField(bytes, 76) & 0x4, 0x4u);
-    EXPECT_EQ(0, std::memcmp(bytes.data() + kHeaderStart + 80, "DXT5", 4));
-    const std::uint32_t caps = 0x1000 | 0x400000 | 0x8;
-    EXPECT_EQ(headerField(bytes, 104) & caps, caps);
-
-    std::size_t total = 0;
-    std::uint32_t levels = 0;
-    for (std::uint32_t level = size; level > 0; level /= 2, ++levels) {
-        total += levelBytes(level);
-    }
-    EXPECT_EQ(headerField(bytes, 24), levels);
-    EXPECT_EQ(bytes.size(), kDataStart + total);
-    // With several levels the game reads twice the linear size after the header.
-    EXPECT_LE(total, 2u * levelBytes(size));
 }
 
 TEST(FontAssets, PrintableCharactersHaveInkInTheirOwnCellsOnly)
