@@ -26,19 +26,15 @@ TEST(WorldPhysics, AttractionFollowsOneHandComputedStep)
     EXPECT_FLOAT_EQ(moved.mass, 1.0f);
 }
 
-TEST(WorldPhysics, ABodyThatCrossesTheCentreInOneStepIsSwallowed)
+TEST(WorldPhysics, ABodyThatCrossesTheCentreInOneStepOrLiesWithinCaptureDistanceIsSwallowed)
 {
-    const PhysicsBody rock{1.0f, glm::vec3(1.0f, 0.0f, 0.0f), glm::vec3(-10.0f, 0.0f, 0.0f), false};
-    const PhysicsBody moved = World::attract(kBlackHole, rock, 1.0f);
+    const PhysicsBody crossing{1.0f, glm::vec3(1.0f, 0.0f, 0.0f), glm::vec3(-10.0f, 0.0f, 0.0f), false};
+    const PhysicsBody moved = World::attract(kBlackHole, crossing, 1.0f);
     EXPECT_TRUE(moved.absorbed);
     EXPECT_EQ(moved.position, kBlackHole.position);
     EXPECT_EQ(moved.velocity, kBlackHole.velocity);
-}
-
-TEST(WorldPhysics, ABodyWithinCaptureDistanceIsSwallowed)
-{
-    const PhysicsBody rock{1.0f, glm::vec3(1e-4f, 0.0f, 0.0f), glm::vec3(0.0f), false};
-    EXPECT_TRUE(World::attract(kBlackHole, rock, 0.0f).absorbed);
+    const PhysicsBody inside{1.0f, glm::vec3(1e-4f, 0.0f, 0.0f), glm::vec3(0.0f), false};
+    EXPECT_TRUE(World::attract(kBlackHole, inside, 0.0f).absorbed);
     const PhysicsBody outside{1.0f, glm::vec3(1e-3f, 0.0f, 0.0f), glm::vec3(0.0f), false};
     EXPECT_FALSE(World::attract(kBlackHole, outside, 0.0f).absorbed);
 }
