@@ -92,18 +92,4 @@ void resetGLState()
     glActiveTexture(GL_TEXTURE0);
 }
 
-void expectVec(const glm::vec3& actual, const glm::vec3& expected, float tolerance)
-{
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_NEAR(actual[i], expected[i], tolerance) << "component " << i;
-    }
-}
-
-void expectVec4(const glm::vec4& actual, const glm::vec4& expected, float tolerance)
-{
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_NEAR(actual[i], expected[i], tolerance) << "component " << i;
-    }
-}
-
 }

@@ -6,6 +6,7 @@
 
 #include <GL/glew.h>
 #include <glm/glm.hpp>
+#include <gtest/gtest.h>
 
 namespace EntityTest {
 
@@ -46,7 +47,12 @@ public:
 // Ends every test with the default framebuffer and no leftover state.
 void resetGLState();
 
-void expectVec(const glm::vec3& actual, const glm::vec3& expected, float tolerance = 1e-5f);
-void expectVec4(const glm::vec4& actual, const glm::vec4& expected, float tolerance);
+template <int N>
+void expectVec(const glm::vec<N, float>& actual, const glm::vec<N, float>& expected, float tolerance = 1e-5f)
+{
+    for (int i = 0; i < N; ++i) {
+        EXPECT_NEAR(actual[i], expected[i], tolerance) << "component " << i;
+    }
+}
 
 }

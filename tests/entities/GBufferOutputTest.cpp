@@ -19,7 +19,7 @@
 namespace {
 
 using EntityTest::AssetDir;
-using EntityTest::expectVec4;
+using EntityTest::expectVec;
 using EntityTest::GBufferTarget;
 using namespace Orbivane::Entities;
 
@@ -71,9 +71,9 @@ TEST_F(GeometryOutput, EntityWritesWorldPositionColourNormalAndMaterial)
     EXPECT_NEAR(position.z, -2.0f, 0.2f);
     EXPECT_EQ(position.w, 1.0f);
     expectMatter(m_GBuffer.read(Diffuse, Centre, Centre), EntityTest::ShipTexel);
-    expectVec4(m_GBuffer.read(Normal, Centre, Centre), glm::vec4(1, 0, 0, 1), 1e-3f);
-    expectVec4(m_GBuffer.read(Params, Centre, Centre), glm::vec4(0.5f, 1.5f, 5.0f, 1.0f), 1e-3f);
-    expectVec4(m_GBuffer.read(Emitted, Centre, Centre), glm::vec4(0.0f), 0.0f);
+    expectVec(m_GBuffer.read(Normal, Centre, Centre), glm::vec4(1, 0, 0, 1), 1e-3f);
+    expectVec(m_GBuffer.read(Params, Centre, Centre), glm::vec4(0.5f, 1.5f, 5.0f, 1.0f), 1e-3f);
+    expectVec(m_GBuffer.read(Emitted, Centre, Centre), glm::vec4(0.0f), 0.0f);
 
     // Where nothing was drawn the clear values remain: no surface.
     EXPECT_EQ(m_GBuffer.read(Position, 0, 0).w, 0.0f);
@@ -87,8 +87,8 @@ TEST_F(GeometryOutput, ScaledEntityStillWritesAUnitNormal)
     m_GBuffer.beginGeometry();
     asteroid.draw();
 
-    expectVec4(m_GBuffer.read(Normal, Centre, Centre), glm::vec4(0, 0, 1, 1), 1e-3f);
-    expectVec4(m_GBuffer.read(Params, Centre, Centre), glm::vec4(0.6f, 0.2f, 2.5f, 1.0f), 1e-3f);
+    expectVec(m_GBuffer.read(Normal, Centre, Centre), glm::vec4(0, 0, 1, 1), 1e-3f);
+    expectVec(m_GBuffer.read(Params, Centre, Centre), glm::vec4(0.6f, 0.2f, 2.5f, 1.0f), 1e-3f);
     expectMatter(m_GBuffer.read(Diffuse, Centre, Centre), EntityTest::AsteroidTexel);
 }
 
@@ -100,10 +100,10 @@ TEST_F(GeometryOutput, SunGlowsInItsColourAndBlackHoleStaysDark)
     sun.draw();
 
     const float glow = static_cast<float>(EntityTest::SunTexel.g) / 255.0f;
-    expectVec4(m_GBuffer.read(Emitted, Centre, Centre), glm::vec4(0, glow, 0, 1), 2e-3f);
-    expectVec4(m_GBuffer.read(Diffuse, Centre, Centre), glm::vec4(0, glow, 0, 1), 2.0f / 255.0f);
-    expectVec4(m_GBuffer.read(Params, Centre, Centre), glm::vec4(0, 0, 0, 1), 1e-3f);
-    expectVec4(m_GBuffer.read(Normal, Centre, Centre), glm::vec4(0, 0, 1, 1), 0.1f);
+    expectVec(m_GBuffer.read(Emitted, Centre, Centre), glm::vec4(0, glow, 0, 1), 2e-3f);
+    expectVec(m_GBuffer.read(Diffuse, Centre, Centre), glm::vec4(0, glow, 0, 1), 2.0f / 255.0f);
+    expectVec(m_GBuffer.read(Params, Centre, Centre), glm::vec4(0, 0, 0, 1), 1e-3f);
+    expectVec(m_GBuffer.read(Normal, Centre, Centre), glm::vec4(0, 0, 1, 1), 0.1f);
     const glm::vec4 surface = m_GBuffer.read(Position, Centre, Centre);
     EXPECT_EQ(surface.w, 1.0f);
     EXPECT_NEAR(glm::length(glm::vec3(surface)), 1.0f, 0.1f);
@@ -112,8 +112,8 @@ TEST_F(GeometryOutput, SunGlowsInItsColourAndBlackHoleStaysDark)
     blackHole.update(viewProjection(glm::vec3(0, 0, 5), glm::vec3(0)));
     m_GBuffer.beginGeometry();
     blackHole.draw();
-    expectVec4(m_GBuffer.read(Emitted, Centre, Centre), glm::vec4(0.0f), 0.0f);
-    expectVec4(m_GBuffer.read(Params, Centre, Centre), glm::vec4(0, 0, 0, 1), 0.0f);
+    expectVec(m_GBuffer.read(Emitted, Centre, Centre), glm::vec4(0.0f), 0.0f);
+    expectVec(m_GBuffer.read(Params, Centre, Centre), glm::vec4(0, 0, 0, 1), 0.0f);
     EXPECT_LT(m_GBuffer.read(Diffuse, Centre, Centre).r, 0.05f);
 }
 
@@ -134,7 +134,7 @@ TEST_F(SkyOutput, MovingTheCameraLeavesTheSkyInPlaceAndTurningItDoesNot)
 {
     const float jpegTolerance = 0.04f;
     const glm::vec4 ahead = skyAt(glm::vec3(0), glm::vec3(0, 0, -1));
-    expectVec4(ahead, texel(EntityTest::SkyTexels[5]), jpegTolerance);
+    expectVec(ahead, texel(EntityTest::SkyTexels[5]), jpegTolerance);
     EXPECT_EQ(m_GBuffer.read(Position, Centre, Centre), glm::vec4(0.0f)) << "the sky is no surface";
     EXPECT_EQ(m_GBuffer.read(Emitted, Centre, Centre), glm::vec4(0.0f)) << "a dim sky emits nothing";
 
@@ -143,8 +143,8 @@ TEST_F(SkyOutput, MovingTheCameraLeavesTheSkyInPlaceAndTurningItDoesNot)
         EXPECT_EQ(skyAt(far, far + glm::vec3(0, 0, -1), corner, corner), skyAt(glm::vec3(0), glm::vec3(0, 0, -1), corner, corner));
     }
 
-    expectVec4(skyAt(far, far + glm::vec3(1, 0, 0)), texel(EntityTest::SkyTexels[0]), jpegTolerance);
-    expectVec4(skyAt(far, far + glm::vec3(0, 0, 1)), texel(EntityTest::SkyTexels[4]), jpegTolerance);
+    expectVec(skyAt(far, far + glm::vec3(1, 0, 0)), texel(EntityTest::SkyTexels[0]), jpegTolerance);
+    expectVec(skyAt(far, far + glm::vec3(0, 0, 1)), texel(EntityTest::SkyTexels[4]), jpegTolerance);
 }
 
 TEST_F(SkyOutput, StaysBehindEntitiesEvenBeyondTheCube)
@@ -162,7 +162,7 @@ TEST_F(SkyOutput, StaysBehindEntitiesEvenBeyondTheCube)
     m_Sky.draw(view, camera.getProjectionMatrix());
 
     expectMatter(m_GBuffer.read(Diffuse, Centre, Centre), EntityTest::AsteroidTexel);
-    expectVec4(m_GBuffer.read(Diffuse, 0, 0), texel(EntityTest::SkyTexels[5]), 0.04f);
+    expectVec(m_GBuffer.read(Diffuse, 0, 0), texel(EntityTest::SkyTexels[5]), 0.04f);
 }
 
 }
