@@ -43,12 +43,11 @@ protected:
 TEST_F(ShaderManagerTest, BuildsEachBaseNameOnceAndReportsIt)
 {
     writeProgram("Cached", kVertex, kFragment);
-    testing::internal::CaptureStdout();
-    const GLuint first = ShaderManager::instance().getProgram("Cached");
-    const std::string firstOutput = testing::internal::GetCapturedStdout();
-    testing::internal::CaptureStdout();
-    const GLuint second = ShaderManager::instance().getProgram("Cached");
-    const std::string secondOutput = testing::internal::GetCapturedStdout();
+    GLuint first = 0;
+    GLuint second = 0;
+    const auto cached = [] { return ShaderManager::instance().getProgram("Cached"); };
+    const std::string firstOutput = OrbivaneTest::consoleOf([&] { first = cached(); });
+    const std::string secondOutput = OrbivaneTest::consoleOf([&] { second = cached(); });
 
     EXPECT_NE(first, 0u);
     EXPECT_EQ(first, second);
@@ -64,9 +63,10 @@ TEST_F(ShaderManagerTest, MissingOrEmptyFilesNameThePathAndAreNotCached)
     EXPECT_EQ(failureOf("Absent"), "Could not open file: shader\\Absent.vertexShader.txt");
 
     m_Dir.writeFile("shader/HalfThere.vertexShader.txt", kVertex);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(failureOf("HalfThere"), "Could not open file: shader\\HalfThere.fragmentShader.txt");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Compiling shader: shader\\HalfThere.vertexShader.txt\n");
+    std::string failure;
+    EXPECT_EQ(OrbivaneTest::consoleOf([&] { failure = failureOf("HalfThere"); }),
+              "Compiling shader: shader\\HalfThere.vertexShader.txt\n");
+    EXPECT_EQ(failure, "Could not open file: shader\\HalfThere.fragmentShader.txt");
 
     writeProgram("EmptyFragment", kVertex, "");
     EXPECT_EQ(failureOf("EmptyFragment"), "Could not open file: shader\\EmptyFragment.fragmentShader.txt");
