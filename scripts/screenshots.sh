@@ -14,7 +14,7 @@ fi
 out="$(realpath -m "${1:-docs}")"
 mkdir -p "$out"
 cmake --build build --target orbivane orbivane_screenshot > /dev/null
-shoot=build/tools/screenshot/orbivane_screenshot
+shooter=build/tools/screenshot/orbivane_screenshot
 title="KOLM 2015: Orbivane"
 
 work="$(mktemp -d)"
@@ -37,26 +37,40 @@ done
 
 key() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
 xdotool windowfocus "$window" 2> /dev/null || true
+# Prints the lit and the white pixel counts of a fresh screenshot.
+shoot() { "$shooter" "$1" "$title"; }
+white() { shoot "$1" | cut -d' ' -f2; }
+
+# Flips an overlay switch (key, picture, "show" or "hide") and waits until the
+# amount of white text shows it. A held key flips again after 0.2 s, and a
+# frame can take longer than a short press on a software renderer, so the
+# press is repeated until the picture changes.
+toggle() {
+  local before now
+  before="$(white "$work/before.png")"
+  for _ in $(seq 1 10); do
+    key "$1" 0.2
+    sleep 0.8
+    now="$(white "$2")"
+    if [ "$3" = show ] && [ "$now" -gt $((before + 500)) ]; then return 0; fi
+    if [ "$3" = hide ] && [ "$now" -lt $((before - 500)) ]; then return 0; fi
+  done
+  echo "screenshots: $1 did not change the picture"
+  return 1
+}
 
 # The window opens before the world and renderer are built: wait for the
-# first drawn frame, the level introduction, which is more than a black
-# picture (a black PNG of this size is a few hundred bytes).
-for _ in $(seq 1 100); do
-  "$shoot" "$out/intro.png" "$title"
-  [ "$(stat -c %s "$out/intro.png")" -gt 4000 ] && break
-  sleep 0.1
+# first drawn frame, the level introduction.
+for _ in $(seq 1 200); do
+  [ "$(shoot "$out/intro.png" | cut -d' ' -f1)" -gt 1000 ] && break
+  sleep 0.05
 done
 sleep 2
 key w 0.15
 sleep 1
-key Tab 0.1
-sleep 0.5
-"$shoot" "$out/flying.png" "$title"
-key Tab 0.1
-sleep 0.3
-key F1 0.1
-sleep 0.5
-"$shoot" "$out/help.png" "$title"
+toggle Tab "$out/flying.png" show
+toggle Tab "$work/table-hidden.png" hide
+toggle F1 "$out/help.png" show
 key Escape 0.1
 for _ in $(seq 1 100); do
   kill -0 "$game" 2> /dev/null || break

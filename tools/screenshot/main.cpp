@@ -1,6 +1,8 @@
 // Saves what the X server shows as a PNG: the whole screen, or the first
 // window whose title starts with the given text. Used to make the README's
-// pictures of the running game under Xvfb.
+// pictures of the running game under Xvfb. Prints how many pixels are lit
+// and how many are white, so that a script can tell whether the game has
+// drawn yet and whether its white overlay text is showing.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -68,17 +70,23 @@ int main(int argc, char** argv)
         return 1;
     }
     std::vector<unsigned char> rgb;
+    long lit = 0;
+    long white = 0;
     rgb.reserve(static_cast<std::size_t>(attributes.width) * static_cast<std::size_t>(attributes.height) * 3);
     for (int y = 0; y < attributes.height; ++y) {
         for (int x = 0; x < attributes.width; ++x) {
             const unsigned long pixel = XGetPixel(image, x, y);
-            rgb.push_back(static_cast<unsigned char>((pixel & image->red_mask) >> 16));
-            rgb.push_back(static_cast<unsigned char>((pixel & image->green_mask) >> 8));
-            rgb.push_back(static_cast<unsigned char>(pixel & image->blue_mask));
+            const auto red = static_cast<unsigned char>((pixel & image->red_mask) >> 16);
+            const auto green = static_cast<unsigned char>((pixel & image->green_mask) >> 8);
+            const auto blue = static_cast<unsigned char>(pixel & image->blue_mask);
+            lit += red + green + blue > 0 ? 1 : 0;
+            white += red > 200 && green > 200 && blue > 200 ? 1 : 0;
+            rgb.insert(rgb.end(), {red, green, blue});
         }
     }
     const int written = stbi_write_png(argv[1], attributes.width, attributes.height, 3, rgb.data(), attributes.width * 3);
     XDestroyImage(image);
     XCloseDisplay(display);
+    std::printf("%ld %ld\n", lit, white);
     return written != 0 ? 0 : 1;
 }
