@@ -16,14 +16,7 @@ constexpr float ConeAngle = 2.0f;
 
 SpotLight::SpotLight() : Entity(glm::vec3(0.0f), glm::vec3(0.0f)), m_QuadVertices(Rendering::makeScreenQuad())
 {
-    glGenVertexArrays(1, &m_VAO);
-    glBindVertexArray(m_VAO);
-    glGenBuffers(1, &m_VBO);
-    glBindBuffer(GL_ARRAY_BUFFER, m_VBO);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_QuadVertices.size() * sizeof(float)),
-                 m_QuadVertices.data(), GL_STATIC_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 2 * sizeof(float), nullptr);
+    Rendering::uploadScreenQuad(m_QuadVertices, GL_STATIC_DRAW, m_VAO, m_VBO);
 
     m_LightProgram = Helpers::ShaderManager::instance().getProgram("SpotLight");
     m_PositionLocation = glGetUniformLocation(m_LightProgram, "u_Position");

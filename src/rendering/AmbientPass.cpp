@@ -8,14 +8,7 @@ namespace Orbivane::Rendering {
 
 AmbientPass::AmbientPass(GBuffer* gBuffer) : m_GBuffer(gBuffer), m_QuadVertices(makeScreenQuad())
 {
-    glGenVertexArrays(1, &m_VAO);
-    glBindVertexArray(m_VAO);
-    glGenBuffers(1, &m_VBO);
-    glBindBuffer(GL_ARRAY_BUFFER, m_VBO);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_QuadVertices.size() * sizeof(float)),
-                 m_QuadVertices.data(), GL_STATIC_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 2 * sizeof(float), nullptr);
+    uploadScreenQuad(m_QuadVertices, GL_STATIC_DRAW, m_VAO, m_VBO);
     m_Program = Helpers::ShaderManager::instance().getProgram("AmbientPass");
     m_DiffuseTextureLocation = glGetUniformLocation(m_Program, "diffuseTexture");
     glBindBuffer(GL_ARRAY_BUFFER, 0);

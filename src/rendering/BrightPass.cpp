@@ -15,19 +15,6 @@ namespace {
 constexpr float BlurMagnitude = 1.25f;
 constexpr GLenum ColorAttachment0 = GL_COLOR_ATTACHMENT0;
 
-// The quad's corners go to attribute 0, two floats each.
-void uploadQuad(GLuint& vao, GLuint& vbo, const std::vector<float>& quad)
-{
-    glGenVertexArrays(1, &vao);
-    glBindVertexArray(vao);
-    glGenBuffers(1, &vbo);
-    glBindBuffer(GL_ARRAY_BUFFER, vbo);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(quad.size() * sizeof(float)), quad.data(),
-                 GL_STATIC_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 2 * sizeof(float), nullptr);
-}
-
 }
 
 BrightPass::BrightPass(GBuffer* gBuffer, GLuint outputFBO, unsigned int width, unsigned int height)
@@ -81,7 +68,7 @@ void BrightPass::createTextures()
 
 void BrightPass::createPrograms()
 {
-    uploadQuad(m_BlurVAO, m_BlurVBO, m_BlurQuad);
+    uploadScreenQuad(m_BlurQuad, GL_STATIC_DRAW, m_BlurVAO, m_BlurVBO);
     m_BlurProgram = Helpers::ShaderManager::instance().getProgram("BrightPassBlur");
     const char* const blurUniforms[5] = {"lightSources", "width", "height", "magnitude", "blurDirection"};
     for (int i = 0; i < 5; ++i) {
@@ -90,7 +77,7 @@ void BrightPass::createPrograms()
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindVertexArray(0);
 
-    uploadQuad(m_BlendVAO, m_BlendVBO, m_BlendQuad);
+    uploadScreenQuad(m_BlendQuad, GL_STATIC_DRAW, m_BlendVAO, m_BlendVBO);
     m_BlendProgram = Helpers::ShaderManager::instance().getProgram("BrightPassBlend");
     m_BlurTexLocation = glGetUniformLocation(m_BlendProgram, "blurTex");
     glBindBuffer(GL_ARRAY_BUFFER, 0);

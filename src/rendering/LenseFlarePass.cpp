@@ -44,14 +44,7 @@ LenseFlarePass::LenseFlarePass(GBuffer* gBuffer, GLuint outputFBO, unsigned int 
         m_FlareTextures[j] = Helpers::TextureManager::instance().loadTexture("res\\textures\\flare\\flare" +
                                                                               std::to_string(j) + ".bmp");
     }
-    glGenVertexArrays(1, &m_VAO);
-    glBindVertexArray(m_VAO);
-    glGenBuffers(1, &m_VBO);
-    glBindBuffer(GL_ARRAY_BUFFER, m_VBO);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_QuadVertices.size() * sizeof(float)),
-                 m_QuadVertices.data(), GL_STREAM_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 2 * sizeof(float), nullptr);
+    uploadScreenQuad(m_QuadVertices, GL_STREAM_DRAW, m_VAO, m_VBO);
 
     m_Program = Helpers::ShaderManager::instance().getProgram("LenseFlare");
     const char* const uniforms[7] = {"effectTexture", "effectWidth", "effectHeight", "effectPosX",

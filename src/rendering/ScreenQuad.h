@@ -1,5 +1,7 @@
 #pragma once
 
+#include <GL/glew.h>
+
 #include <vector>
 
 namespace Orbivane::Rendering {
@@ -8,5 +10,9 @@ namespace Orbivane::Rendering {
 // They are wound clockwise: the full-screen passes draw them while the
 // front faces are the ones being culled.
 std::vector<float> makeScreenQuad();
+
+// Creates a vertex array whose attribute 0 reads the quad's corners, two
+// floats each, from a new buffer. Both stay bound for the caller.
+void uploadScreenQuad(const std::vector<float>& quad, GLenum usage, GLuint& vao, GLuint& vbo);
 
 }
