@@ -89,6 +89,10 @@ TEST_F(SpineProcessTest, ImpossibleWindowIsReported)
         m_Dir.writeFile("Orbivane.ini", settings);
         EXPECT_EQ(runExpectingFailure(), "Exception message: Could not create (glfw)window\n");
     }
+    // Too small for the smallest glow texture: the failing framebuffer's status is named.
+    m_Dir.writeFile("Orbivane.ini", "Width=2\nHeight=2\n");
+    const std::string output = runExpectingFailure();
+    EXPECT_NE(output.find("Exception message: BrightPass creation failed. Error: "), std::string::npos) << output;
 }
 
 TEST_F(SpineProcessTest, NoDisplayIsReported)
