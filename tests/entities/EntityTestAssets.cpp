@@ -1,9 +1,5 @@
 #include "EntityTestAssets.h"
 
-#include "support/GLTestContext.h"
-
-#include <gtest/gtest.h>
-
 #include <stb_image_write.h>
 
 #include <filesystem>
@@ -21,19 +17,14 @@ const char* const QuadObj = "v -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\n"
                             "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\n"
                             "f 1/1/1 2/2/1 3/3/1\nf 1/1/1 3/3/1 4/4/1\n";
 
-std::vector<unsigned char> solid(const glm::ivec3& rgb, int size)
-{
-    std::vector<unsigned char> pixels(static_cast<size_t>(size * size * 3));
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        pixels[i] = static_cast<unsigned char>(rgb[static_cast<int>(i % 3)]);
-    }
-    return pixels;
-}
-
-// A one-colour image: PNG by default, JPEG for the sky faces as the game has them.
+// An 8x8 one-colour image: PNG by default, JPEG for the sky faces as the game has them.
 void writeImage(const fs::path& file, const glm::ivec3& rgb)
 {
-    const auto pixels = solid(rgb, 8);
+    std::vector<unsigned char> pixels;
+    for (int i = 0; i < 64; ++i) {
+        pixels.insert(pixels.end(), {static_cast<unsigned char>(rgb.r), static_cast<unsigned char>(rgb.g),
+                                     static_cast<unsigned char>(rgb.b)});
+    }
     const bool written = file.extension() == ".jpg" ? stbi_write_jpg(file.c_str(), 8, 8, 3, pixels.data(), 100) != 0
                                                     : stbi_write_png(file.c_str(), 8, 8, 3, pixels.data(), 24) != 0;
     if (!written) {
@@ -51,18 +42,15 @@ AssetDir::AssetDir()
     for (const char* model : {"Ship", "ShipEngine", "Asteroid", "BlackHole"}) {
         m_Dir.writeFile(std::string("res/models/") + model + ".obj", QuadObj);
     }
-    fs::create_symlink(OrbivaneTest::gameDir() / "res" / "models" / "GenericSphere.obj", root / "res" / "models" / "GenericSphere.obj");
-
+    fs::create_symlink(OrbivaneTest::gameDir() / "res/models/GenericSphere.obj", root / "res/models/GenericSphere.obj");
     const fs::path textures = root / "res" / "textures";
     fs::create_directories(textures / "skybox");
-    writeImage(textures / "Ship.png", ShipTexel);
-    writeImage(textures / "ShipEngine.png", ShipTexel);
-    writeImage(textures / "asteroid.png", AsteroidTexel);
-    writeImage(textures / "Sun.png", SunTexel);
-    writeImage(textures / "BlackHole.png", BlackHoleTexel);
-    const char* faces[6] = {"right", "left", "top", "bottom", "back", "front"};
-    for (int face = 0; face < 6; ++face) {
-        writeImage(textures / "skybox" / (std::string(faces[face]) + ".jpg"), SkyTexels[face]);
+    const std::pair<const char*, glm::ivec3> images[] = {{"Ship.png", ShipTexel}, {"ShipEngine.png", ShipTexel},
+        {"asteroid.png", AsteroidTexel}, {"Sun.png", SunTexel}, {"BlackHole.png", BlackHoleTexel},
+        {"skybox/right.jpg", SkyTexels[0]}, {"skybox/left.jpg", SkyTexels[1]}, {"skybox/top.jpg", SkyTexels[2]},
+        {"skybox/bottom.jpg", SkyTexels[3]}, {"skybox/back.jpg", SkyTexels[4]}, {"skybox/front.jpg", SkyTexels[5]}};
+    for (const auto& [name, rgb] : images) {
+        writeImage(textures / name, rgb);
     }
 }
 
@@ -83,9 +71,9 @@ void GBufferTarget::beginGeometry() const
 void resetGLState()
 {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_BLEND);
+    for (const GLenum capability : {GL_DEPTH_TEST, GL_CULL_FACE, GL_BLEND}) {
+        glDisable(capability);
+    }
     glDepthMask(GL_TRUE);
     glUseProgram(0);
     glBindVertexArray(0);

@@ -4,8 +4,8 @@
 #include "support/GLTestContext.h"
 #include "support/TempWorkDir.h"
 
-#include <GL/glew.h>
-#include <glm/glm.hpp>
+#include <glm/gtc/constants.hpp>
+#include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
 namespace EntityTest {
@@ -23,11 +23,8 @@ inline const glm::ivec3 SkyTexels[6] = {{200, 0, 0},   {0, 200, 0},   {0, 0, 200
 // assets of known content: every other model is a 2x2 quad in the xy plane
 // facing +z. Textures and meshes are cached per path for the whole process,
 // so every instance writes exactly the same files.
-class AssetDir {
-public:
+struct AssetDir {
     AssetDir();
-
-private:
     OrbivaneTest::TempWorkDir m_Dir;
 };
 
@@ -41,7 +38,6 @@ public:
     // Binds, clears to zero and sets the depth state the geometry pass uses.
     void beginGeometry() const;
     glm::vec4 read(int attachment, int x, int y) const { return OrbivaneTest::readPixel(m_FBO, x, y, attachment); }
-    GLuint texture(int attachment) const { return m_Textures[attachment]; }
 };
 
 // Ends every test with the default framebuffer and no leftover state.
