@@ -13,21 +13,14 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <iostream>
+#include <map>
 #include <memory>
-#include <sstream>
+#include <tuple>
 #include <vector>
 
 // Last: Xlib's macros would clash with the names above.
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
-
-using Orbivane::Controls;
-using Orbivane::Helpers::PlayMode;
-using Orbivane::Helpers::PlaySound;
-using Orbivane::Helpers::TextureManager;
-using Orbivane::Rendering::GUIPass;
-using Orbivane::Worlds::World;
 
 // GLFW's X11 accessors; its native header would also drag in the XRandR headers.
 extern "C" {
@@ -38,18 +31,13 @@ Window glfwGetX11Window(GLFWwindow* window);
 namespace {
 
 constexpr const char* kTitle = "KOLM 2015: Orbivane";
-constexpr int kWidth = 200;
-constexpr int kHeight = 120;
+constexpr int kWidth = 200, kHeight = 120;
 
-// An X key and the GLFW key it arrives as.
-struct Key {
-    unsigned long sym;
-    int glfw;
-};
-constexpr Key kSpace{XK_space, GLFW_KEY_SPACE}, kEscape{XK_Escape, GLFW_KEY_ESCAPE}, kW{XK_w, GLFW_KEY_W},
-    kS{XK_s, GLFW_KEY_S}, kF2{XK_F2, GLFW_KEY_F2}, kF3{XK_F3, GLFW_KEY_F3}, kF4{XK_F4, GLFW_KEY_F4},
-    kF5{XK_F5, GLFW_KEY_F5}, kF8{XK_F8, GLFW_KEY_F8}, kF9{XK_F9, GLFW_KEY_F9};
-constexpr Key kAllKeys[] = {kSpace, kEscape, kW, kS, kF2, kF3, kF4, kF5, kF8, kF9};
+// The X keys the tests press and the GLFW keys they arrive as.
+const std::map<unsigned long, int> kKeys = {
+    {XK_space, GLFW_KEY_SPACE}, {XK_Escape, GLFW_KEY_ESCAPE}, {XK_w, GLFW_KEY_W}, {XK_s, GLFW_KEY_S},
+    {XK_F2, GLFW_KEY_F2},       {XK_F3, GLFW_KEY_F3},         {XK_F4, GLFW_KEY_F4}, {XK_F5, GLFW_KEY_F5},
+    {XK_F8, GLFW_KEY_F8},       {XK_F9, GLFW_KEY_F9}};
 
 // Real key presses reach a real, mapped window through the X server; the
 // clock is driven with glfwSetTime so that every frame time is exact.
@@ -60,7 +48,7 @@ protected:
         OrbivaneTest::ensureGLContext();
         s_Dir = std::make_unique<OrbivaneTest::TempWorkDir>("");
         s_World = OrbivaneTest::quietWorld(kWidth, kHeight);
-        s_Pass = s_World ? std::make_shared<GUIPass>(0, s_World) : nullptr;
+        s_Pass = s_World ? std::make_shared<Orbivane::Rendering::GUIPass>(0, s_World) : nullptr;
 
         glfwWindowHint(GLFW_CLIENT_API, GLFW_NO_API);
         glfwWindowHint(GLFW_VISIBLE, GLFW_TRUE);
@@ -82,43 +70,31 @@ protected:
 
     void SetUp() override
     {
-        if (!s_Pass) {
-            GTEST_SKIP() << "no world";
-        }
+        ASSERT_TRUE(s_Pass) << "no world";
         glfwSetWindowShouldClose(s_Window, GLFW_FALSE);
         s_World->m_Ship.m_Speed = 0.0f;
         s_World->m_CullingEnabled = false;
-        TextureManager::instance().setSampleMode(0);
+        Orbivane::Helpers::TextureManager::instance().setSampleMode(0);
         glfwSetTime(0.0);
-        m_Controls = std::make_unique<Controls>(kWidth, kHeight, &s_World->m_Ship, s_World);
+        m_Controls = std::make_unique<Orbivane::Controls>(kWidth, kHeight, &s_World->m_Ship, s_World);
         m_Controls->m_Title = m_Controls->m_BaseTitle = kTitle;
         m_Controls->setGuiPass(s_Pass);
-        m_Console = std::cout.rdbuf(m_Output.rdbuf());
     }
 
-    void TearDown() override
-    {
-        if (m_Console != nullptr) {
-            std::cout.rdbuf(m_Console);
-            hold({});
-        }
-    }
+    void TearDown() override { hold({}); }
 
     // Holds exactly `keys` down and waits until the window has seen that.
-    static void hold(const std::vector<Key>& keys)
+    static void hold(const std::vector<unsigned long>& keys)
     {
         s_Input->releaseAll();
-        for (const Key& key : keys) {
-            s_Input->press(key.sym);
+        for (const unsigned long key : keys) {
+            s_Input->press(key);
         }
         const auto seen = [&keys] {
-            for (const Key& key : kAllKeys) {
-                const bool wanted = std::any_of(keys.begin(), keys.end(), [&key](Key k) { return k.sym == key.sym; });
-                if ((glfwGetKey(s_Window, key.glfw) == GLFW_PRESS) != wanted) {
-                    return false;
-                }
-            }
-            return true;
+            return std::all_of(kKeys.begin(), kKeys.end(), [&keys](const auto& key) {
+                const bool wanted = std::find(keys.begin(), keys.end(), key.first) != keys.end();
+                return (glfwGetKey(s_Window, key.second) == GLFW_PRESS) == wanted;
+            });
         };
         for (int attempt = 0; attempt < 200 && !seen(); ++attempt) {
             s_Input->sync();
@@ -141,51 +117,41 @@ protected:
         return s_Input->title(glfwGetX11Window(s_Window));
     }
 
-    std::string console()
-    {
-        const std::string text = m_Output.str();
-        m_Output.str("");
-        return text;
-    }
-
     static inline std::unique_ptr<OrbivaneTest::TempWorkDir> s_Dir;
-    static inline std::shared_ptr<World> s_World;
-    static inline std::shared_ptr<GUIPass> s_Pass;
+    static inline std::shared_ptr<Orbivane::Worlds::World> s_World;
+    static inline std::shared_ptr<Orbivane::Rendering::GUIPass> s_Pass;
     static inline GLFWwindow* s_Window = nullptr;
     static inline std::unique_ptr<OrbivaneTest::XTestInput> s_Input;
-    std::unique_ptr<Controls> m_Controls;
-    std::ostringstream m_Output;
-    std::streambuf* m_Console = nullptr;
+    std::unique_ptr<Orbivane::Controls> m_Controls;
 };
 
 TEST_F(ControlsTest, SpaceWinsOverSpeedAndQuitting)
 {
-    hold({kSpace, kW});
+    hold({XK_space, XK_w});
     frame(0.05);
     EXPECT_TRUE(s_World->m_Ship.m_Shooting);
     EXPECT_EQ(s_World->m_Ship.m_Speed, 0.0f);
 
-    hold({kW, kS});
+    hold({XK_w, XK_s});
     frame(0.10);
     EXPECT_FALSE(s_World->m_Ship.m_Shooting) << "the shot lasts one frame";
     EXPECT_GT(s_World->m_Ship.m_Speed, 0.0f) << "W is tested before S";
 
-    hold({kSpace, kEscape});
+    hold({XK_space, XK_Escape});
     frame(0.15);
     EXPECT_TRUE(s_World->m_Ship.m_Shooting);
     EXPECT_FALSE(glfwWindowShouldClose(s_Window));
     EXPECT_FALSE(std::filesystem::exists(s_Dir->path() / "highscores.txt"));
 
-    hold({kEscape});
-    frame(0.20);
+    hold({XK_Escape});
+    EXPECT_EQ(OrbivaneTest::consoleOf([this] { frame(0.20); }), "NEW HIGHSCORES:\nMr. Gorgeous!|0\n");
     EXPECT_TRUE(glfwWindowShouldClose(s_Window));
     EXPECT_EQ(s_Dir->readFile("highscores.txt"), "Mr. Gorgeous!|0\n");
-    EXPECT_EQ(console(), "NEW HIGHSCORES:\nMr. Gorgeous!|0\n");
 }
 
 TEST_F(ControlsTest, HeldToggleFlipsFiveTimesASecondAndAShortPressOnce)
 {
-    hold({kF3});
+    hold({XK_F3});
     int flips = 0;
     bool wireframe = m_Controls->m_Wireframe;
     // 70 frames of 30 ms: a flip every seventh frame, once more than 0.2 s have passed.
@@ -198,7 +164,7 @@ TEST_F(ControlsTest, HeldToggleFlipsFiveTimesASecondAndAShortPressOnce)
 
     hold({});
     frame(2.5);
-    hold({kF3});
+    hold({XK_F3});
     frame(2.53);
     frame(2.56);
     hold({});
@@ -212,66 +178,53 @@ TEST_F(ControlsTest, HeldToggleFlipsFiveTimesASecondAndAShortPressOnce)
 
 TEST_F(ControlsTest, BrakingStopsAtZeroAndSilencesTheEngine)
 {
-    const auto engine = [] { return PlaySound::instance().sounds().at("res\\sounds\\engine.wav").state; };
-    hold({kW});
+    const auto engine = [] {
+        return Orbivane::Helpers::PlaySound::instance().sounds().at("res\\sounds\\engine.wav").state;
+    };
+    hold({XK_w});
     frame(0.05);
     EXPECT_NEAR(s_World->m_Ship.m_Speed, 50.0f, 0.5f);
-    EXPECT_EQ(engine(), PlayMode::Loop);
-
-    hold({kS});
-    for (const double t : {0.10, 0.15, 0.20}) {
+    EXPECT_EQ(engine(), Orbivane::Helpers::PlayMode::Loop);
+    // Braking on, well past a standstill.
+    hold({XK_s});
+    for (const double t : {0.10, 0.15, 0.20, 0.25}) {
         frame(t);
         EXPECT_GE(s_World->m_Ship.m_Speed, 0.0f);
     }
     EXPECT_EQ(s_World->m_Ship.m_Speed, 0.0f);
-    EXPECT_EQ(engine(), PlayMode::Stop);
-    frame(0.25);
-    EXPECT_EQ(s_World->m_Ship.m_Speed, 0.0f);
-    EXPECT_EQ(engine(), PlayMode::Stop);
+    EXPECT_EQ(engine(), Orbivane::Helpers::PlayMode::Stop);
 }
 
 TEST_F(ControlsTest, SwitchesNameTheirNewStateInTheTitleAndConsole)
 {
-    struct Step {
-        Key key;
-        const char* title;
-        const char* console;
-    };
-    const std::string base = kTitle;
-    const Step steps[] = {
-        {kF4, " Texture sample quality: Nearest", ""},
-        {kF4, " Texture sample quality: Linear", ""},
-        {kF5, " Mip mapping quality: Nearest", ""},
-        {kF5, " Mip mapping quality: Trilinear", ""},
-        {kF5, " Mip mapping quality: Off", ""},
-        {kF8, " Frustum Culling ON", "Frustum Culling turned ON"},
-        {kF8, " Frustum Culling OFF", "Frustum Culling turned OFF"},
-        {kF9, " Transparency turned ON", "Transparency turned ON"},
-        {kF9, " Transparency turned OFF", "Transparency turned OFF"},
-    };
+    const std::tuple<unsigned long, const char*, const char*> steps[] = {
+        {XK_F4, " Texture sample quality: Nearest", ""}, {XK_F4, " Texture sample quality: Linear", ""},
+        {XK_F5, " Mip mapping quality: Nearest", ""}, {XK_F5, " Mip mapping quality: Trilinear", ""},
+        {XK_F5, " Mip mapping quality: Off", ""}, {XK_F8, " Frustum Culling ON", "Frustum Culling turned ON"},
+        {XK_F8, " Frustum Culling OFF", "Frustum Culling turned OFF"},
+        {XK_F9, " Transparency turned ON", "Transparency turned ON"},
+        {XK_F9, " Transparency turned OFF", "Transparency turned OFF"}};
     double t = 0.0;
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.title);
+    for (const auto& [key, title, console] : steps) {
         s_World->m_Frustum.m_CulledCount = 7;
-        hold({step.key});
-        frame(t += 0.3);
+        hold({key});
+        EXPECT_EQ(OrbivaneTest::consoleOf([&] { frame(t += 0.3); }), console);
         hold({});
-        EXPECT_EQ(titleAfterFrame(t += 0.05), base + step.title);
-        EXPECT_EQ(console(), step.console);
-        const bool cullingSwitchedOff = step.key.sym == XK_F8 && !s_World->m_CullingEnabled;
+        EXPECT_EQ(titleAfterFrame(t += 0.05), std::string(kTitle) + title);
+        const bool cullingSwitchedOff = key == XK_F8 && !s_World->m_CullingEnabled;
         EXPECT_EQ(s_World->m_Frustum.m_CulledCount, cullingSwitchedOff ? 0 : 7);
     }
-    EXPECT_EQ(TextureManager::instance().sampleMode(), 0);
+    EXPECT_EQ(Orbivane::Helpers::TextureManager::instance().sampleMode(), 0);
 }
 
 TEST_F(ControlsTest, FrameRateReadOutFollowsTheTitle)
 {
-    hold({kF2});
+    hold({XK_F2});
     frame(0.3);
     hold({});
-    EXPECT_EQ(titleAfterFrame(0.3405), std::string(kTitle) + " Calculating...");
-    // Frames of 40.5 ms: 24.7 frames a second, shown once the read-out is rebuilt.
     double t = 0.3405;
+    EXPECT_EQ(titleAfterFrame(t), std::string(kTitle) + " Calculating...");
+    // Frames of 40.5 ms: 24.7 frames a second, shown once the read-out is rebuilt.
     for (int i = 0; i < 60; ++i) {
         frame(t += 0.0405);
     }
@@ -279,21 +232,19 @@ TEST_F(ControlsTest, FrameRateReadOutFollowsTheTitle)
     EXPECT_EQ(m_Controls->m_Title, kTitle);
 }
 
+// The first delta is taken from the window centre; the steering factor is
+// 0.05 s x 0.1 per pixel; a still mouse stops steering.
 TEST_F(ControlsTest, MouseMovementSinceTheLastFrameSteers)
 {
-    const unsigned long window = glfwGetX11Window(s_Window);
-    s_Input->moveTo(window, kWidth / 2, kHeight / 2);
-    frame(0.05);
-    EXPECT_EQ(s_World->m_Ship.m_RotationX, 0.0f) << "the first delta is taken from the window centre";
-    EXPECT_EQ(s_World->m_Ship.m_RotationY, 0.0f);
-
+    const auto steeringAfterFrame = [this](double seconds) {
+        frame(seconds);
+        return glm::vec2(s_World->m_Ship.m_RotationX, s_World->m_Ship.m_RotationY);
+    };
+    s_Input->moveTo(glfwGetX11Window(s_Window), kWidth / 2, kHeight / 2);
+    EXPECT_EQ(steeringAfterFrame(0.05), glm::vec2(0.0f));
     s_Input->moveBy(10, -4);
-    frame(0.10);
-    // Steering factor: 0.05 s x 0.1 per pixel.
-    EXPECT_NEAR(s_World->m_Ship.m_RotationX, -0.05f, 1e-4f);
-    EXPECT_NEAR(s_World->m_Ship.m_RotationY, -0.02f, 1e-4f);
-    frame(0.15);
-    EXPECT_EQ(s_World->m_Ship.m_RotationX, 0.0f) << "a still mouse stops steering";
+    EXPECT_LT(glm::distance(steeringAfterFrame(0.10), glm::vec2(-0.05f, -0.02f)), 1e-4f);
+    EXPECT_EQ(steeringAfterFrame(0.15), glm::vec2(0.0f));
 }
 
 }

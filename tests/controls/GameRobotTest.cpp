@@ -14,8 +14,7 @@ using OrbivaneTest::XTestInput;
 
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 320;
+constexpr int kWidth = 640, kHeight = 320;
 
 // White glyph pixels of the line of text whose cells start one cell right of
 // (x, y), in window pixels from the lower left, 24 pixels high.
@@ -38,9 +37,7 @@ void holdFor(XTestInput& input, unsigned long keySym, std::chrono::milliseconds 
 // which records the score and ends the game.
 TEST(GameRobotTest, AShortGameEndsWithEscapeAndRecordsTheScore)
 {
-    OrbivaneTest::TempWorkDir dir;
-    dir.linkGameAssets();
-    dir.writeFile("Orbivane.ini", "PlayerName=Robot\nInvulnerable=1\n");
+    const OrbivaneTest::TempWorkDir dir("PlayerName=Robot\nInvulnerable=1\n");
     dir.writeFile("highscores.txt", "Ann|12\n");
 
     OrbivaneTest::GameProcess game(dir.path());
