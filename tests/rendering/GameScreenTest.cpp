@@ -23,19 +23,15 @@ TEST(GameScreenTest, TheWindowShowsALitSceneOfSeveralColours)
     game.requestClose(*window);
     EXPECT_EQ(game.waitForExit(60s), 0) << game.output();
 
-    ASSERT_EQ(image.width * image.height * 3, static_cast<int>(image.rgb.size()));
     std::set<int> hues;
     int bright = 0;
     for (std::size_t i = 0; i < image.rgb.size(); i += 3) {
-        const int r = image.rgb[i];
-        const int g = image.rgb[i + 1];
-        const int b = image.rgb[i + 2];
-        if (r + g + b < 150) {
-            continue;
+        const int r = image.rgb[i], g = image.rgb[i + 1], b = image.rgb[i + 2];
+        if (r + g + b >= 150) {
+            ++bright;
+            // Coarse colour classes: which channels stand out.
+            hues.insert((r > 100 ? 4 : 0) + (g > 100 ? 2 : 0) + (b > 100 ? 1 : 0));
         }
-        ++bright;
-        // Coarse colour classes: which channels stand out.
-        hues.insert((r > 100 ? 4 : 0) + (g > 100 ? 2 : 0) + (b > 100 ? 1 : 0));
     }
     EXPECT_GT(bright, image.width * image.height / 200);
     EXPECT_GE(hues.size(), 3u);

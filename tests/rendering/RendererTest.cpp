@@ -11,20 +11,26 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <regex>
 #include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
-using Orbivane::Entities::Asteroid;
-using Orbivane::Entities::Sun;
-using Orbivane::Rendering::Renderer;
-using Orbivane::Worlds::World;
-using OrbivaneTest::TempWorkDir;
+using namespace Orbivane::Entities;
+using Orbivane::Worlds::GameState;
 
-constexpr unsigned Width = 200;
-constexpr unsigned Height = 100;
+constexpr unsigned Width = 200, Height = 100;
+const GameState Playing{true, 1.0f, false, 0, "", 0, 0, false, false};
+const GameState Dead{false, 1.0f, false, 0, "", 0, 0, false, false};
+
+// A rock off to the right of the ship, its face towards the camera; suns
+// in front of it sit above the line of sight so that they do not hide it.
+const glm::vec3 RockPosition(10.0f, 18.0f, 5.0f);
+const glm::vec3 InFront(0.0f, 7.0f, -8.0f);
+const glm::vec3 Red(1.0f, 0.1f, 0.1f);
 
 // A real world and renderer. Each test empties the world and places only
 // what it needs in front of the camera, which follows the ship at (3, 18, 0)
@@ -36,8 +42,8 @@ protected:
         OrbivaneTest::ensureGLContext();
         std::srand(7);
         OrbivaneTest::consoleOf([this] {
-            m_World = std::make_shared<World>(Width, Height);
-            m_Renderer = std::make_unique<Renderer>(
+            m_World = std::make_shared<Orbivane::Worlds::World>(Width, Height);
+            m_Renderer = std::make_unique<Orbivane::Rendering::Renderer>(
                 Width, Height, m_World, std::make_shared<Orbivane::Controls>(Width, Height, &m_World->m_Ship, m_World));
         });
         // The game's window has the renderer's size; the shared test window does not.
@@ -52,9 +58,8 @@ protected:
 
     std::shared_ptr<Asteroid> addAsteroid(const glm::vec3& position)
     {
-        auto asteroid = std::make_shared<Asteroid>(position);
-        m_World->m_Asteroids.push_back(asteroid);
-        return asteroid;
+        m_World->m_Asteroids.push_back(std::make_shared<Asteroid>(position));
+        return m_World->m_Asteroids.back();
     }
 
     std::shared_ptr<Sun> addSun(const glm::vec3& position, const glm::vec3& color)
@@ -65,10 +70,20 @@ protected:
         return sun;
     }
 
-    // Geometry, lighting and ambient of one frame, then the given output pixel.
-    glm::vec4 litPixel(const glm::ivec2& pixel, bool withAmbient = true)
+    // A rock at `position` and its pixel on screen.
+    glm::ivec2 rockInView(const glm::vec3& position = RockPosition)
+    {
+        addAsteroid(position);
+        m_Renderer->prepareFrame();
+        return pixelOf(position);
+    }
+
+    // Geometry, lighting and ambient of one frame, then the given output pixel;
+    // `adjust` runs after the frame's culling, before the passes.
+    glm::vec4 litPixel(const glm::ivec2& pixel, bool withAmbient = true, const std::function<void()>& adjust = [] {})
     {
         m_Renderer->prepareFrame();
+        adjust();
         m_Renderer->m_GeometryPass->render(m_Renderer->m_ViewMatrix, m_Renderer->m_ProjectionMatrix);
         m_Renderer->m_LightingPass->render(m_Renderer->m_CameraPosition);
         if (withAmbient) {
@@ -82,6 +97,11 @@ protected:
         return OrbivaneTest::readPixel(m_Renderer->m_OutputFBO, pixel.x, pixel.y);
     }
 
+    glm::vec3 onAxis(float distanceFromEye) const
+    {
+        return m_Renderer->m_Camera.m_Eye + glm::vec3(0.0f, 0.0f, distanceFromEye);
+    }
+
     glm::ivec2 pixelOf(const glm::vec3& position) const
     {
         const glm::vec4 clip = m_Renderer->m_ProjectionMatrix * m_Renderer->m_ViewMatrix * glm::vec4(position, 1.0f);
@@ -89,42 +109,37 @@ protected:
         return glm::ivec2((ndc * 0.5f + 0.5f) * glm::vec2(Width, Height));
     }
 
-    TempWorkDir m_Dir;
-    std::shared_ptr<World> m_World;
-    std::unique_ptr<Renderer> m_Renderer;
+    OrbivaneTest::TempWorkDir m_Dir;
+    std::shared_ptr<Orbivane::Worlds::World> m_World;
+    std::unique_ptr<Orbivane::Rendering::Renderer> m_Renderer;
 };
 
-// A rock off to the right of the ship, its face towards the camera; suns
-// in front of it sit above the line of sight so that they do not hide it.
-const glm::vec3 RockPosition(10.0f, 18.0f, 5.0f);
-const glm::vec3 InFront(0.0f, 7.0f, -8.0f);
-const glm::vec3 Red(1.0f, 0.1f, 0.1f);
-
+// A sun lights the faces turned towards it in its colour, also with the
+// camera inside its light volume; a volume out of view leaves only the head
+// light and ambient, exactly as without the sun.
 TEST_F(RendererTest, SunLightsTheFacesTurnedTowardsItInItsColour)
 {
-    addAsteroid(RockPosition);
-    m_Renderer->prepareFrame();
-    const glm::ivec2 rock = pixelOf(RockPosition);
+    const glm::ivec2 rock = rockInView();
     const glm::vec4 unlit = litPixel(rock);
-
     const auto sun = addSun(RockPosition + InFront, Red);
     const glm::vec4 facing = litPixel(rock);
     EXPECT_GT(facing.r, unlit.r + 0.2f);
     EXPECT_GT(facing.r, 3.0f * facing.g);
+    EXPECT_EQ(litPixel(rock, true, [&] { sun->m_LightVisible = false; }), unlit);
 
     sun->m_Position = RockPosition + glm::vec3(0.0f, 0.0f, 8.0f);
-    const glm::vec4 away = litPixel(rock);
-    EXPECT_NEAR(away.r, unlit.r, 0.02f);
+    EXPECT_NEAR(litPixel(rock).r, unlit.r, 0.02f) << "lit from behind";
+
+    sun->m_Position = m_Renderer->m_CameraPosition + glm::vec3(2.0f, 0.0f, 0.0f);
+    ASSERT_LT(glm::length(sun->m_Position - m_Renderer->m_CameraPosition), sun->m_LightRadius);
+    EXPECT_GT(litPixel(rock).r, unlit.r + 0.05f) << "camera inside the light volume";
 }
 
 TEST_F(RendererTest, LightsAddUpAndTheAmbientTermOnlyAdds)
 {
-    addAsteroid(RockPosition);
-    m_Renderer->prepareFrame();
-    const glm::ivec2 rock = pixelOf(RockPosition);
+    const glm::ivec2 rock = rockInView();
     const auto left = addSun(RockPosition + InFront + glm::vec3(-4.0f, 0.0f, 0.0f), Red);
     const auto right = addSun(RockPosition + InFront + glm::vec3(4.0f, 0.0f, 0.0f), glm::vec3(0.1f, 0.1f, 1.0f));
-
     const glm::vec4 both = litPixel(rock, false);
     const glm::vec4 withAmbient = readOutput(rock);
     left->m_LightColor = glm::vec3(0.0f);
@@ -134,53 +149,18 @@ TEST_F(RendererTest, LightsAddUpAndTheAmbientTermOnlyAdds)
     const glm::vec4 leftOnly = litPixel(rock, false);
     m_Renderer->m_AmbientPass->render();
     const glm::vec4 leftWithAmbient = readOutput(rock);
-
     for (int c = 0; c < 3; ++c) {
         EXPECT_NEAR(both[c], leftOnly[c] + rightOnly[c], 1e-3f) << "channel " << c;
+        EXPECT_GT(leftWithAmbient[c], leftOnly[c]) << "channel " << c;
     }
     EXPECT_GT(leftOnly.r, 0.1f);
     EXPECT_GT(rightOnly.b, 0.1f);
-    for (int c = 0; c < 3; ++c) {
-        EXPECT_GT(leftWithAmbient[c], leftOnly[c]) << "channel " << c;
-    }
     EXPECT_GE(withAmbient.r, both.r);
-}
-
-TEST_F(RendererTest, CameraInsideALightVolumeStillLights)
-{
-    addAsteroid(RockPosition);
-    m_Renderer->prepareFrame();
-    const glm::ivec2 rock = pixelOf(RockPosition);
-    const glm::vec4 unlit = litPixel(rock);
-    const auto sun = addSun(m_Renderer->m_CameraPosition + glm::vec3(2.0f, 0.0f, 0.0f), Red);
-    ASSERT_LT(glm::length(sun->m_Position - m_Renderer->m_CameraPosition), sun->m_LightRadius);
-    EXPECT_GT(litPixel(rock).r, unlit.r + 0.05f);
-}
-
-TEST_F(RendererTest, LightVolumesOutOfViewLeaveOnlyTheHeadLightAndAmbient)
-{
-    addAsteroid(RockPosition);
-    m_Renderer->prepareFrame();
-    const glm::ivec2 rock = pixelOf(RockPosition);
-    const glm::vec4 withoutSuns = litPixel(rock);
-    const auto sun = addSun(RockPosition + InFront, Red);
-
-    m_Renderer->prepareFrame();
-    sun->m_LightVisible = false;
-    m_Renderer->m_GeometryPass->render(m_Renderer->m_ViewMatrix, m_Renderer->m_ProjectionMatrix);
-    m_Renderer->m_LightingPass->render(m_Renderer->m_CameraPosition);
-    m_Renderer->m_AmbientPass->render();
-    EXPECT_EQ(readOutput(rock), withoutSuns);
 }
 
 TEST_F(RendererTest, HeadLightShinesAheadOfTheShipOnly)
 {
-    const glm::vec3 ahead = m_World->m_Ship.m_Position + glm::vec3(5.0f, 0.0f, 25.0f);
-    const auto rock = addAsteroid(ahead);
-    const glm::ivec2 pixel = [&] {
-        m_Renderer->prepareFrame();
-        return pixelOf(ahead);
-    }();
+    const glm::ivec2 pixel = rockInView(m_World->m_Ship.m_Position + glm::vec3(5.0f, 0.0f, 25.0f));
     // The world's step keeps the head light on the ship; here it is set as that step would.
     m_World->m_SpotLight.setModelMatrix(m_World->m_Ship.m_ModelMatrix);
     m_World->m_SpotLight.setPosition(m_World->m_Ship.getPosition());
@@ -193,35 +173,18 @@ TEST_F(RendererTest, HeadLightShinesAheadOfTheShipOnly)
 
 TEST_F(RendererTest, GBufferAttachmentsHaveTheirFormats)
 {
-    const GLint expected[] = {GL_RGBA32F, GL_RGBA8, GL_RGBA16F, GL_RGBA16F, GL_RGBA32F};
-    for (int i = 0; i < 5; ++i) {
+    const auto& gBuffer = m_Renderer->m_GBuffer;
+    const GLint expected[] = {GL_RGBA32F, GL_RGBA8, GL_RGBA16F, GL_RGBA16F, GL_RGBA32F, GL_DEPTH_COMPONENT32F};
+    for (int i = 0; i < 6; ++i) {
         GLint format = 0;
-        glBindTexture(GL_TEXTURE_2D, m_Renderer->m_GBuffer.m_Textures[i]);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+        const GLuint texture = i < 5 ? gBuffer.m_Textures[i] : gBuffer.m_DepthTexture;
+        glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
         EXPECT_EQ(format, expected[i]) << "attachment " << i;
     }
-    GLint depthFormat = 0;
-    glBindTexture(GL_TEXTURE_2D, m_Renderer->m_GBuffer.m_DepthTexture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &depthFormat);
-    EXPECT_EQ(depthFormat, GL_DEPTH_COMPONENT32F);
-    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 // Culling, with the camera looking along +z from (3, 18, -20).
-class CullingTest : public RendererTest {
-protected:
-    std::string prepareCapturingConsole()
-    {
-        return OrbivaneTest::consoleOf([this] { m_Renderer->prepareFrame(); });
-    }
-
-    glm::vec3 onAxis(float distanceFromEye) const
-    {
-        return m_Renderer->m_Camera.m_Eye + glm::vec3(0.0f, 0.0f, distanceFromEye);
-    }
-};
-
-TEST_F(CullingTest, SpheresAreCulledOnlyWhenWhollyOutsideAndEachHitIsCounted)
+TEST_F(RendererTest, SpheresAreCulledOnlyWhenWhollyOutsideAndEachHitIsCounted)
 {
     m_Renderer->prepareFrame();
     const float nearPlane = m_Renderer->m_Camera.m_NearPlane;
@@ -234,30 +197,30 @@ TEST_F(CullingTest, SpheresAreCulledOnlyWhenWhollyOutsideAndEachHitIsCounted)
     // Its sphere lies behind the camera, but its light reaches far into view.
     const auto sunBehind = addSun(onAxis(-10.0f), Red);
 
-    EXPECT_EQ(prepareCapturingConsole(), "");
-    EXPECT_TRUE(behindNear->m_Visible && beyondFar->m_Visible && sunBehind->m_Visible);
-
+    const auto prepare = [this] { return OrbivaneTest::consoleOf([this] { m_Renderer->prepareFrame(); }); };
+    const auto visibility = [&] {
+        return std::vector<bool>{touchesNear->m_Visible, behindNear->m_Visible, beyondFar->m_Visible,
+                                 sunBehind->m_Visible, sunBehind->m_LightVisible};
+    };
+    const std::vector<bool> allVisible(5, true);
+    EXPECT_EQ(prepare(), "");
+    EXPECT_EQ(visibility(), allVisible);
     m_World->m_CullingEnabled = true;
-    EXPECT_EQ(prepareCapturingConsole(), "Culled 3 objects\n");
-    EXPECT_TRUE(touchesNear->m_Visible);
-    EXPECT_FALSE(behindNear->m_Visible);
-    EXPECT_FALSE(beyondFar->m_Visible);
-    EXPECT_FALSE(sunBehind->m_Visible);
-    EXPECT_TRUE(sunBehind->m_LightVisible);
-
+    EXPECT_EQ(prepare(), "Culled 3 objects\n");
+    EXPECT_EQ(visibility(), (std::vector<bool>{true, false, false, false, true}));
     m_World->m_CullingEnabled = false;
-    EXPECT_EQ(prepareCapturingConsole(), "");
-    EXPECT_TRUE(behindNear->m_Visible && beyondFar->m_Visible && sunBehind->m_Visible);
+    EXPECT_EQ(prepare(), "");
+    EXPECT_EQ(visibility(), allVisible);
 }
 
-TEST_F(CullingTest, CulledRocksLeaveNoTraceWhileTheShipAlwaysDraws)
+TEST_F(RendererTest, CulledRocksLeaveNoTraceWhileTheShipAlwaysDraws)
 {
     const auto inView = addAsteroid(RockPosition);
     const auto culled = addAsteroid(RockPosition);
     m_World->m_CullingEnabled = true;
-    prepareCapturingConsole();
+    OrbivaneTest::consoleOf([this] { m_Renderer->prepareFrame(); });
     culled->m_Position = onAxis(-30.0f);
-    prepareCapturingConsole();
+    OrbivaneTest::consoleOf([this] { m_Renderer->prepareFrame(); });
     // Moved back into view after culling: a culled rock must not be drawn.
     culled->m_Position = RockPosition + glm::vec3(-14.0f, 0.0f, 0.0f);
     culled->update(m_Renderer->m_ProjectionMatrix * m_Renderer->m_ViewMatrix);
@@ -276,23 +239,14 @@ TEST_F(CullingTest, CulledRocksLeaveNoTraceWhileTheShipAlwaysDraws)
 class DiagnosticsTest : public RendererTest {
 protected:
     DiagnosticsTest() : RendererTest("LevelsEnabled=0\nDumpGBuffer=1\nMonitorPasses=1\n") {}
-
-    fs::path out() const { return m_Dir.path() / "out"; }
-
-    static Orbivane::Worlds::GameState playing()
-    {
-        Orbivane::Worlds::GameState state;
-        state.lifeLeft = 1.0f;
-        return state;
-    }
 };
 
 TEST_F(DiagnosticsTest, FullFramesRewriteThirteenImagesAndAppendOneTimingLineEach)
 {
-    m_Renderer->render(playing());
-    EXPECT_FALSE(fs::exists(out()));
-
-    fs::create_directory(out());
+    const fs::path out = m_Dir.path() / "out";
+    m_Renderer->render(Playing);
+    EXPECT_FALSE(fs::exists(out));
+    fs::create_directory(out);
     std::vector<std::pair<std::string, std::uintmax_t>> images;
     for (const char* name : {"position", "normal", "diffuse", "parameter", "lightSrc"}) {
         images.emplace_back(std::string("gbuffer_") + name + ".bmp", 54u + 4u * Width * Height);
@@ -301,34 +255,23 @@ TEST_F(DiagnosticsTest, FullFramesRewriteThirteenImagesAndAppendOneTimingLineEac
         const auto size = Orbivane::Rendering::BrightPass::chainSize(step, Width, Height);
         images.emplace_back("brightPass_Tex" + std::to_string(step) + ".bmp", 54u + 4u * size.width * size.height);
     }
-    Orbivane::Worlds::GameState dead = playing();
-    dead.alive = false;
     for (int frame = 0; frame < 3; ++frame) {
         for (const auto& image : images) {
-            fs::remove(out() / image.first);
+            fs::remove(out / image.first);
         }
-        m_Renderer->render(playing());
-        m_Renderer->render(dead);
+        m_Renderer->render(Playing);
+        m_Renderer->render(Dead);
         for (const auto& image : images) {
-            EXPECT_EQ(fs::exists(out() / image.first) ? fs::file_size(out() / image.first) : 0u, image.second)
+            EXPECT_EQ(fs::exists(out / image.first) ? fs::file_size(out / image.first) : 0u, image.second)
                 << image.first;
         }
     }
 
+    // One line of six integer pass times per full frame, none for the message screen.
     std::istringstream timings(m_Dir.readFile("out/passes_time_elapsed.txt"));
-    std::string line;
     int lines = 0;
-    while (std::getline(timings, line)) {
-        ++lines;
-        std::istringstream columns(line);
-        std::string column;
-        int count = 0;
-        while (std::getline(columns, column, ';')) {
-            ++count;
-            EXPECT_FALSE(column.empty());
-            EXPECT_EQ(column.find_first_not_of("-0123456789"), std::string::npos) << line;
-        }
-        EXPECT_EQ(count, 6) << line;
+    for (std::string line; std::getline(timings, line); ++lines) {
+        EXPECT_TRUE(std::regex_match(line, std::regex("-?[0-9]+(;-?[0-9]+){5}"))) << line;
     }
     EXPECT_EQ(lines, 3);
 }
@@ -339,7 +282,7 @@ TEST_F(DiagnosticsTest, LevelIntroTakesPrecedenceOverEveryOtherScreen)
     glfwSetWindowSize(window, Width, Height);
     // The back buffer takes the new size at the next swap.
     glfwSwapBuffers(window);
-    const auto screen = [this](const Orbivane::Worlds::GameState& state) {
+    const auto screen = [this](const GameState& state) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glClear(GL_COLOR_BUFFER_BIT);
         m_Renderer->render(state);
@@ -349,37 +292,26 @@ TEST_F(DiagnosticsTest, LevelIntroTakesPrecedenceOverEveryOtherScreen)
         glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
         return pixels;
     };
-    Orbivane::Worlds::GameState intro = playing();
-    intro.levelIntro = true;
-    intro.levelNumber = 1;
-    intro.levelName = "First";
-    Orbivane::Worlds::GameState everything = intro;
-    everything.levelComplete = everything.gameWon = true;
-    everything.alive = false;
-    Orbivane::Worlds::GameState won = playing();
-    won.gameWon = true;
-
-    const auto introScreen = screen(intro);
-    EXPECT_EQ(screen(everything), introScreen);
-    EXPECT_NE(screen(won), introScreen);
+    const auto introScreen = screen(GameState{true, 1.0f, true, 1, "First", 0, 0, false, false});
+    EXPECT_EQ(screen(GameState{false, 1.0f, true, 1, "First", 0, 0, true, true}), introScreen) << "all screens at once";
+    EXPECT_NE(screen(GameState{true, 1.0f, false, 0, "", 0, 0, false, true}), introScreen) << "game won";
     glfwSetWindowSize(window, 64, 64);
 }
 
 TEST(FramebufferDump, WritesA32BitBottomUpBmpClampingFloatColours)
 {
     OrbivaneTest::ensureGLContext();
-    const TempWorkDir dir;
-    GLuint texture = 0;
-    GLuint fbo = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    const OrbivaneTest::TempWorkDir dir;
     // Bottom row: over-bright and negative; top row: exact bytes.
     const float pixels[] = {2.0f, -1.0f, 0.5f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f,
                             1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f};
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, 2, 2, 0, GL_RGBA, GL_FLOAT, pixels);
-    glGenFramebuffers(1, &fbo);
+    GLuint texture = 0, fbo = 0;
+    glCreateTextures(GL_TEXTURE_2D, 1, &texture);
+    glTextureStorage2D(texture, 1, GL_RGBA32F, 2, 2);
+    glTextureSubImage2D(texture, 0, 0, 0, 2, 2, GL_RGBA, GL_FLOAT, pixels);
+    glCreateFramebuffers(1, &fbo);
+    glNamedFramebufferTexture(fbo, GL_COLOR_ATTACHMENT0, texture, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
 
     Orbivane::Rendering::saveFramebufferBMP(2, 2, "out\\missing.bmp");
@@ -394,10 +326,7 @@ TEST(FramebufferDump, WritesA32BitBottomUpBmpClampingFloatColours)
         128, 0, 255, 255, 0, 0, 0, 0,      // bottom row, blue-green-red-alpha
         0, 0, 255, 255, 255, 0, 0, 255,    // top row
     };
-    ASSERT_EQ(bytes.size(), 70u);
-    for (std::size_t i = 0; i < 70; ++i) {
-        EXPECT_EQ(static_cast<unsigned char>(bytes[i]), expected[i]) << "byte " << i;
-    }
+    EXPECT_EQ(bytes, std::string(reinterpret_cast<const char*>(expected), sizeof expected));
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteFramebuffers(1, &fbo);
     glDeleteTextures(1, &texture);
