@@ -2,14 +2,11 @@
 
 #include "App.h"
 #include "helpers/ExceptionWithMsg.h"
-#include "worlds/World.h"
 
-#include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
 #include <chrono>
 #include <stdexcept>
-#include <string>
 #include <thread>
 
 namespace OrbivaneTest {
@@ -17,11 +14,6 @@ namespace OrbivaneTest {
 namespace {
 
 std::string g_LastGLFWError;
-
-void rememberGLFWError(int, const char* description)
-{
-    g_LastGLFWError = description;
-}
 
 }
 
@@ -32,46 +24,32 @@ void rememberGLFWError(int, const char* description)
 // display still fails within a second.
 void initGLFW()
 {
-    glfwSetErrorCallback(rememberGLFWError);
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        if (glfwInit() == GLFW_TRUE) {
-            return;
+    glfwSetErrorCallback([](int, const char* description) { g_LastGLFWError = description; });
+    for (int attempt = 0; glfwInit() != GLFW_TRUE; ++attempt) {
+        if (attempt == 20) {
+            throw std::runtime_error("GLFW could not be initialised (" + g_LastGLFWError + "); run the tests under xvfb-run");
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    throw std::runtime_error("GLFW could not be initialised (" + g_LastGLFWError + "); run the tests under xvfb-run");
 }
 
 GLFWwindow* ensureGLContext()
 {
-    static GLFWwindow* window = nullptr;
-    if (window != nullptr) {
-        return window;
-    }
-    initGLFW();
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    window = Orbivane::App::createContextWindow(64, 64, "test", nullptr);
-    if (window == nullptr) {
-        throw std::runtime_error("no OpenGL context");
-    }
-    glfwMakeContextCurrent(window);
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        throw std::runtime_error("GLEW could not be initialised");
-    }
+    static GLFWwindow* const window = [] {
+        initGLFW();
+        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+        GLFWwindow* created = Orbivane::App::createContextWindow(64, 64, "test", nullptr);
+        if (created == nullptr) {
+            throw std::runtime_error("no OpenGL context");
+        }
+        glfwMakeContextCurrent(created);
+        glewExperimental = GL_TRUE;
+        if (glewInit() != GLEW_OK) {
+            throw std::runtime_error("GLEW could not be initialised");
+        }
+        return created;
+    }();
     return window;
-}
-
-bool isEnabled(GLenum capability)
-{
-    return glIsEnabled(capability) == GL_TRUE;
-}
-
-GLint integerState(GLenum name)
-{
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
 }
 
 glm::vec4 readPixel(GLuint framebuffer, int x, int y, int attachment)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "worlds/World.h"
+
 #include <GL/glew.h>
 #include <glm/glm.hpp>
 #include <gtest/gtest.h>
@@ -8,10 +10,6 @@
 #include <string>
 
 struct GLFWwindow;
-
-namespace Orbivane::Worlds {
-class World;
-}
 
 namespace OrbivaneTest {
 
@@ -22,8 +20,13 @@ void initGLFW();
 // with the same hints the game uses. Tests run under Xvfb on Mesa's llvmpipe.
 GLFWwindow* ensureGLContext();
 
-bool isEnabled(GLenum capability);
-GLint integerState(GLenum name);
+inline bool isEnabled(GLenum capability) { return glIsEnabled(capability) == GL_TRUE; }
+inline GLint integerState(GLenum name)
+{
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
 // One RGBA float pixel of a colour attachment of `framebuffer`.
 glm::vec4 readPixel(GLuint framebuffer, int x, int y, int attachment = 0);
 

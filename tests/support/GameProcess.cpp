@@ -1,13 +1,13 @@
 #include "support/GameProcess.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -19,47 +19,23 @@ namespace OrbivaneTest {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class Display {
-public:
-    Display() : m_Display(XOpenDisplay(nullptr)) {}
-    ~Display()
-    {
-        if (m_Display != nullptr) {
-            XCloseDisplay(m_Display);
-        }
-    }
-    Display(const Display&) = delete;
-    Display& operator=(const Display&) = delete;
-
-    ::Display* get() const { return m_Display; }
-
-private:
-    ::Display* m_Display;
-};
+using Display = std::unique_ptr<::Display, decltype(&XCloseDisplay)>;
 
 std::optional<unsigned long> findWindow(::Display* display, ::Window root, const std::string& title)
 {
     char* name = nullptr;
-    if (XFetchName(display, root, &name) != 0 && name != nullptr) {
-        const bool match = title == name;
-        XFree(name);
-        if (match) {
-            return root;
-        }
+    const bool match = XFetchName(display, root, &name) != 0 && name != nullptr && title == name;
+    XFree(name);
+    if (match) {
+        return root;
     }
-    ::Window rootReturn = 0;
-    ::Window parent = 0;
-    ::Window* children = nullptr;
+    ::Window rootReturn = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
-    if (XQueryTree(display, root, &rootReturn, &parent, &children, &count) == 0) {
-        return std::nullopt;
-    }
     std::optional<unsigned long> found;
-    for (unsigned int i = 0; i < count && !found; ++i) {
-        found = findWindow(display, children[i], title);
-    }
-    if (children != nullptr) {
+    if (XQueryTree(display, root, &rootReturn, &parent, &children, &count) != 0) {
+        for (unsigned int i = 0; i < count && !found; ++i) {
+            found = findWindow(display, children[i], title);
+        }
         XFree(children);
     }
     return found;
@@ -74,40 +50,27 @@ GameProcess::GameProcess(const std::filesystem::path& workDir, const std::map<st
     // Xvfb resets, refusing connections, whenever its last client leaves; a
     // connection held from before the game starts until it has ended keeps
     // the game's own connection out of that window.
-    for (int attempt = 0; attempt < 20 && m_XConnection == nullptr; ++attempt) {
-        m_XConnection = XOpenDisplay(nullptr);
-        if (m_XConnection == nullptr) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+    for (int attempt = 0; attempt < 20 && (m_XConnection = XOpenDisplay(nullptr)) == nullptr; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     m_Pid = fork();
     if (m_Pid < 0) {
         throw std::runtime_error("fork failed");
     }
     if (m_Pid == 0) {
-        const int in = open("/dev/null", O_RDONLY);
-        const int out = open(m_OutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
+        dup2(open(m_OutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
         // Audio libraries may complain about missing sound cards on standard
         // error; the game's own console output is standard output alone.
-        const int errors = open((m_OutputFile.string() + ".stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(in, STDIN_FILENO);
-        dup2(out, STDOUT_FILENO);
-        dup2(errors, STDERR_FILENO);
+        dup2(open((m_OutputFile.string() + ".stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
         if (chdir(workDir.c_str()) != 0) {
             _exit(126);
         }
         for (const auto& [name, value] : environment) {
-            if (value.empty()) {
-                unsetenv(name.c_str());
-            } else {
-                setenv(name.c_str(), value.c_str(), 1);
-            }
+            value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
         }
-        std::vector<char*> argv;
-        for (std::string& argument : command) {
-            argv.push_back(argument.data());
-        }
-        argv.push_back(nullptr);
+        std::vector<char*> argv(command.size() + 1, nullptr);
+        std::transform(command.begin(), command.end(), argv.begin(), [](std::string& argument) { return argument.data(); });
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -126,12 +89,8 @@ GameProcess::~GameProcess()
 
 std::optional<WindowInfo> GameProcess::waitForWindow(const std::string& title, std::chrono::seconds timeout) const
 {
-    const Display display;
-    if (display.get() == nullptr) {
-        return std::nullopt;
-    }
-    const auto deadline = Clock::now() + timeout;
-    while (Clock::now() < deadline) {
+    const Display display(XOpenDisplay(nullptr), &XCloseDisplay);
+    for (const auto deadline = Clock::now() + timeout; display && Clock::now() < deadline;) {
         const auto window = findWindow(display.get(), DefaultRootWindow(display.get()), title);
         XWindowAttributes attributes{};
         if (window && XGetWindowAttributes(display.get(), *window, &attributes) != 0 &&
@@ -145,7 +104,7 @@ std::optional<WindowInfo> GameProcess::waitForWindow(const std::string& title, s
 
 void GameProcess::requestClose(const WindowInfo& window) const
 {
-    const Display display;
+    const Display display(XOpenDisplay(nullptr), &XCloseDisplay);
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window.id;
@@ -159,15 +118,11 @@ void GameProcess::requestClose(const WindowInfo& window) const
 
 std::optional<int> GameProcess::waitForExit(std::chrono::seconds timeout)
 {
-    const auto deadline = Clock::now() + timeout;
-    while (Clock::now() < deadline) {
+    for (const auto deadline = Clock::now() + timeout; Clock::now() < deadline;) {
         int status = 0;
         if (waitpid(m_Pid, &status, WNOHANG) == m_Pid) {
             m_Pid = -1;
-            if (WIFEXITED(status)) {
-                return WEXITSTATUS(status);
-            }
-            return 128 + WTERMSIG(status);
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -176,9 +131,8 @@ std::optional<int> GameProcess::waitForExit(std::chrono::seconds timeout)
 
 std::string GameProcess::output() const
 {
-    std::ifstream in(m_OutputFile);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(m_OutputFile).rdbuf();
     return text.str();
 }
 

@@ -15,8 +15,7 @@ namespace OrbivaneTest {
 
 struct WindowInfo {
     unsigned long id = 0;
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
 };
 
 // Runs the built game (or another command) as a separate process in a given

@@ -50,8 +50,7 @@ void TempWorkDir::writeFile(const std::string& relativePath, const std::string& 
 {
     const fs::path file = m_Path / relativePath;
     fs::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary);
-    out << contents;
+    std::ofstream(file, std::ios::binary) << contents;
 }
 
 std::string TempWorkDir::readFile(const std::string& relativePath, std::size_t limit) const
@@ -61,11 +60,6 @@ std::string TempWorkDir::readFile(const std::string& relativePath, std::size_t l
     in.read(contents.data(), static_cast<std::streamsize>(limit));
     contents.resize(static_cast<std::size_t>(in.gcount()));
     return contents;
-}
-
-fs::path gameDir()
-{
-    return ORBIVANE_GAME_DIR;
 }
 
 }

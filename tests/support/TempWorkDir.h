@@ -35,6 +35,6 @@ private:
     std::filesystem::path m_Path;
 };
 
-std::filesystem::path gameDir();
+inline std::filesystem::path gameDir() { return ORBIVANE_GAME_DIR; }
 
 }

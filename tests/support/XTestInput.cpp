@@ -1,7 +1,5 @@
 #include "support/XTestInput.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
@@ -15,14 +13,8 @@ namespace {
 
 std::uint8_t channel(unsigned long pixel, unsigned long mask)
 {
-    if (mask == 0) {
-        return 0;
-    }
-    int shift = 0;
-    while (((mask >> shift) & 1u) == 0) {
-        ++shift;
-    }
-    return static_cast<std::uint8_t>(((pixel & mask) >> shift) * 255 / (mask >> shift));
+    const int shift = mask == 0 ? 0 : __builtin_ctzl(mask);
+    return mask == 0 ? 0 : static_cast<std::uint8_t>(((pixel & mask) >> shift) * 255 / (mask >> shift));
 }
 
 }
@@ -41,10 +33,7 @@ int WindowImage::countBrighterThan(int level, int x0, int y0, int x1, int y1) co
 
 XTestInput::XTestInput() : m_Display(XOpenDisplay(nullptr))
 {
-    int eventBase = 0;
-    int errorBase = 0;
-    int major = 0;
-    int minor = 0;
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (m_Display == nullptr) {
         throw std::runtime_error("no X display; run the tests under xvfb-run");
     }
@@ -93,8 +82,7 @@ void XTestInput::releaseAll()
 
 void XTestInput::moveTo(unsigned long window, int x, int y) const
 {
-    int rootX = 0;
-    int rootY = 0;
+    int rootX = 0, rootY = 0;
     ::Window child = 0;
     XTranslateCoordinates(m_Display, window, DefaultRootWindow(m_Display), x, y, &rootX, &rootY, &child);
     XTestFakeMotionEvent(m_Display, DefaultScreen(m_Display), rootX, rootY, CurrentTime);
@@ -116,18 +104,13 @@ std::string XTestInput::title(unsigned long window) const
 {
     Atom type = None;
     int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
+    unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
-    const Atom name = XInternAtom(m_Display, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(m_Display, "UTF8_STRING", False);
     std::string title;
-    if (XGetWindowProperty(m_Display, window, name, 0, 4096, False, utf8, &type, &format, &count, &remaining,
-                           &data) == Success &&
-        data != nullptr) {
+    if (XGetWindowProperty(m_Display, window, XInternAtom(m_Display, "_NET_WM_NAME", False), 0, 4096, False,
+                           XInternAtom(m_Display, "UTF8_STRING", False), &type, &format, &count, &remaining,
+                           &data) == Success && data != nullptr) {
         title.assign(reinterpret_cast<const char*>(data), count);
-    }
-    if (data != nullptr) {
         XFree(data);
     }
     return title;
@@ -136,24 +119,19 @@ std::string XTestInput::title(unsigned long window) const
 WindowImage XTestInput::grab(unsigned long window) const
 {
     XWindowAttributes attributes{};
-    WindowImage image;
-    if (XGetWindowAttributes(m_Display, window, &attributes) == 0) {
-        return image;
-    }
-    XImage* pixels = XGetImage(m_Display, window, 0, 0, static_cast<unsigned>(attributes.width),
-                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    XImage* pixels = XGetWindowAttributes(m_Display, window, &attributes) == 0 ? nullptr
+        : XGetImage(m_Display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                    static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
     if (pixels == nullptr) {
-        return image;
+        return {};
     }
-    image.width = attributes.width;
-    image.height = attributes.height;
-    image.rgb.reserve(static_cast<std::size_t>(image.width) * image.height * 3);
+    WindowImage image{attributes.width, attributes.height, {}};
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
             const unsigned long pixel = XGetPixel(pixels, x, y);
-            image.rgb.push_back(channel(pixel, pixels->red_mask));
-            image.rgb.push_back(channel(pixel, pixels->green_mask));
-            image.rgb.push_back(channel(pixel, pixels->blue_mask));
+            for (const unsigned long mask : {pixels->red_mask, pixels->green_mask, pixels->blue_mask}) {
+                image.rgb.push_back(channel(pixel, mask));
+            }
         }
     }
     XDestroyImage(pixels);

@@ -11,8 +11,7 @@ namespace OrbivaneTest {
 
 // What a window shows, as RGB bytes, rows from the top.
 struct WindowImage {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     std::vector<std::uint8_t> rgb;
 
     // Pixels in [x0, x1) x [y0, y1) whose every channel exceeds `level`.
