@@ -8,6 +8,8 @@ using OrbivaneTest::consoleOf;
 
 namespace {
 
+const char* kMarker = "ID: 7\nMessage: mark\nSource: Application\nType: Marker\nSeverity: Low";
+
 // What enabling printed, and whether a marker inserted afterwards reached the console.
 std::string enableAndInsertMarker()
 {
@@ -16,7 +18,7 @@ std::string enableAndInsertMarker()
         glDebugMessageInsert(GL_DEBUG_SOURCE_APPLICATION, GL_DEBUG_TYPE_MARKER, 7, GL_DEBUG_SEVERITY_LOW, -1, "mark");
     });
     glDisable(GL_DEBUG_OUTPUT);
-    return enabling + "|" + (marker.find("ID: 7\nMessage: mark\nSource: Application\nType: Marker\nSeverity: Low") != std::string::npos ? "marker" : "silence");
+    return enabling + "|" + (marker.find(kMarker) != std::string::npos ? "marker" : "silence");
 }
 
 }
@@ -30,7 +32,8 @@ TEST(DebugOutput, PrintsAFramedBlockWithEveryCategoryNamedAndSkipsKnownNoise)
         std::string names;
     };
     const Case cases[] = {
-        {GL_DEBUG_SOURCE_API, GL_DEBUG_TYPE_ERROR, 1280, GL_DEBUG_SEVERITY_HIGH, "Source: API\nType: Error\nSeverity: High"},
+        {GL_DEBUG_SOURCE_API, GL_DEBUG_TYPE_ERROR, 1280, GL_DEBUG_SEVERITY_HIGH,
+         "Source: API\nType: Error\nSeverity: High"},
         {GL_DEBUG_SOURCE_SHADER_COMPILER, GL_DEBUG_TYPE_DEPRECATED_BEHAVIOR, 3, GL_DEBUG_SEVERITY_NOTIFICATION,
          "Source: Shader Compiler\nType: Deprecated Behaviour\nSeverity: Notification"},
         {0x1234, 0x5678, 3, 0x9abc, "Source: \nType: \nSeverity: "},

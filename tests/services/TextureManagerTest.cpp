@@ -13,6 +13,7 @@ using namespace Orbivane::Helpers;
 using OrbivaneTest::failureOf;
 using Bytes = std::vector<unsigned char>;
 using Filters = std::pair<GLint, GLint>;
+const Filters kLinear{GL_LINEAR, GL_LINEAR};
 
 namespace {
 
@@ -42,6 +43,7 @@ protected:
     }
 
     OrbivaneTest::TempWorkDir m_Dir;
+    TextureManager& m_Textures = TextureManager::instance();
 };
 
 }
@@ -51,40 +53,39 @@ TEST_F(TextureManagerTest, EachPathIsDecodedOnceIntoThreeChannelsWithLinearFilte
     // An odd width, an alpha channel that must be dropped, and a grey image that must be spread.
     writePng("res/textures/Once.png", {200, 100, 50, 0, 1, 2, 3, 128, 9, 8, 7, 6}, 3, 4);
     writePng("grey.png", {77, 210}, 2, 1);
-    const GLuint first = TextureManager::instance().loadTexture("res\\textures\\Once.png");
+    const GLuint first = m_Textures.loadTexture("res\\textures\\Once.png");
     std::filesystem::remove(m_Dir.path() / "res/textures/Once.png");
-    EXPECT_EQ(TextureManager::instance().loadTexture("res\\textures\\Once.png"), first);
-    EXPECT_EQ(readBack(first, 3), std::pair(Bytes{200, 100, 50, 255, 1, 2, 3, 255, 9, 8, 7, 255}, Filters(GL_LINEAR, GL_LINEAR)));
-    EXPECT_EQ(readBack(TextureManager::instance().loadTexture("grey.png"), 2).first, (Bytes{77, 77, 77, 255, 210, 210, 210, 255}));
+    EXPECT_EQ(m_Textures.loadTexture("res\\textures\\Once.png"), first);
+    EXPECT_EQ(readBack(first, 3), std::pair(Bytes{200, 100, 50, 255, 1, 2, 3, 255, 9, 8, 7, 255}, kLinear));
+    EXPECT_EQ(readBack(m_Textures.loadTexture("grey.png"), 2).first, (Bytes{77, 77, 77, 255, 210, 210, 210, 255}));
 
     m_Dir.writeFile("res/textures/Broken.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
     for (const std::string path : {"res\\textures\\Missing.png", "res\\textures\\Broken.png"}) {
-        EXPECT_EQ(failureOf([&] { TextureManager::instance().loadTexture(path); }), "Could not load texture. Path: " + path);
+        EXPECT_EQ(failureOf([&] { m_Textures.loadTexture(path); }), "Could not load texture. Path: " + path);
     }
     writePng("res/textures/Missing.png", {1, 2, 3});
-    EXPECT_NE(TextureManager::instance().loadTexture("res\\textures\\Missing.png"), 0u);
+    EXPECT_NE(m_Textures.loadTexture("res\\textures\\Missing.png"), 0u);
 }
 
 TEST_F(TextureManagerTest, EverySamplingModeReparameterisesEveryTextureAndOthersAreIgnored)
 {
     writePng("a.png", {1, 1, 1});
     writePng("b.png", {2, 2, 2});
-    TextureManager& textures = TextureManager::instance();
-    const GLuint ids[] = {textures.loadTexture("a.png"), textures.loadTexture("b.png")};
-    const Filters table[] = {{GL_LINEAR, GL_LINEAR}, {GL_NEAREST, GL_NEAREST},
+    const GLuint ids[] = {m_Textures.loadTexture("a.png"), m_Textures.loadTexture("b.png")};
+    const Filters table[] = {kLinear, {GL_NEAREST, GL_NEAREST},
                              {GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST}, {GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR}};
     // 4 lies just past the table and -1 just before it: both leave everything as it was.
-    for (const auto& [requested, expected] : {std::pair{1, 1}, {2, 2}, {4, 2}, {3, 3}, {-1, 3}, {0, 0}, {2, 2}, {1, 1}}) {
-        textures.setSampleMode(requested);
-        EXPECT_EQ(textures.sampleMode(), expected) << "mode " << requested;
+    for (const auto& [mode, expected] : {std::pair{1, 1}, {2, 2}, {4, 2}, {3, 3}, {-1, 3}, {0, 0}, {2, 2}, {1, 1}}) {
+        m_Textures.setSampleMode(mode);
+        EXPECT_EQ(m_Textures.sampleMode(), expected) << "mode " << mode;
         for (const GLuint id : ids) {
-            EXPECT_EQ(readBack(id, 1).second, table[expected]) << "mode " << requested;
+            EXPECT_EQ(readBack(id, 1).second, table[expected]) << "mode " << mode;
         }
     }
     // Textures loaded later start linear whatever the mode.
     writePng("late.png", {4, 5, 6});
-    EXPECT_EQ(readBack(textures.loadTexture("late.png"), 1).second, Filters(GL_LINEAR, GL_LINEAR));
-    textures.setSampleMode(0);
+    EXPECT_EQ(readBack(m_Textures.loadTexture("late.png"), 1).second, kLinear);
+    m_Textures.setSampleMode(0);
 }
 
 TEST_F(TextureManagerTest, CubemapFacesFollowTheFileOrderAndAFailureNamesTheFace)
