@@ -7,11 +7,10 @@
 #include <AL/al.h>
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <tuple>
 
-using Orbivane::Helpers::AudioData;
-using Orbivane::Helpers::ExceptionWithMsg;
-using Orbivane::Helpers::PlayMode;
-using Orbivane::Helpers::PlaySound;
+using namespace Orbivane::Helpers;
 
 namespace {
 
@@ -19,13 +18,6 @@ namespace {
 // file names of its own.
 class PlaySoundTest : public ::testing::Test {
 protected:
-    void SetUp() override { std::filesystem::create_directory(m_Dir.path() / "sounds"); }
-
-    void write(const std::string& name, const std::vector<short>& samples, int channels, int rate) const
-    {
-        SoundTest::writeWav(m_Dir.path() / "sounds" / name, samples, channels, rate);
-    }
-
     static const AudioData& play(const std::string& path, PlayMode mode)
     {
         PlaySound::instance().play(path, mode);
@@ -42,89 +34,66 @@ protected:
     OrbivaneTest::TempWorkDir m_Dir;
 };
 
-std::string oggFailure(const std::string& path)
-{
-    try {
-        PlaySound::instance().play(path, PlayMode::Once);
-    } catch (const ExceptionWithMsg& e) {
-        return e.m_Message;
-    }
-    return "no exception";
 }
 
-}
-
-TEST_F(PlaySoundTest, StopPreloadsTheFirstChannelAtTheFileRate)
+// Stop preloads the first channel at the file's rate. The header still
+// promises 2227 frames, but only 1976 and a half remain in the file.
+TEST_F(PlaySoundTest, DecodesTheFirstChannelOfWhatAFileHoldsWithItsDurationCapped)
 {
-    const int frames = 2227;
-    const auto left = SoundTest::sine(frames, 22050, 440.0, 12000);
+    const auto left = SoundTest::sine(2227, 22050, 440.0, 12000);
     std::vector<short> stereo;
     for (const short sample : left) {
-        stereo.push_back(sample);
-        stereo.push_back(-1234);
+        stereo.insert(stereo.end(), {sample, -1234});
     }
-    write("stereo_preload.wav", stereo, 2, 22050);
-
-    const AudioData& sound = play("sounds\\stereo_preload.wav", PlayMode::Stop);
-    EXPECT_EQ(sound.pcm, left);
-    EXPECT_EQ(sound.sampleRate, 22050);
-    EXPECT_EQ(sound.byteSize, frames * 2);
-    EXPECT_EQ(sound.durationMs, 100);
-
-    EXPECT_EQ(bufferValue(sound.buffer, AL_SIZE), frames * 2);
-    EXPECT_EQ(bufferValue(sound.buffer, AL_FREQUENCY), 22050);
-    EXPECT_EQ(bufferValue(sound.buffer, AL_CHANNELS), 1);
-}
-
-TEST_F(PlaySoundTest, FileShorterThanItsHeaderGivesWhatIsThere)
-{
-    std::vector<short> stereo(2000);
-    for (std::size_t i = 0; i < stereo.size(); ++i) {
-        stereo[i] = static_cast<short>(i);
-    }
-    write("cut_short.wav", stereo, 2, 8000);
-    const std::string bytes = m_Dir.readFile("sounds/cut_short.wav");
-    // The header still promises 1000 frames; 749 and a half remain.
+    SoundTest::writeWav(m_Dir.path() / "cut_short.wav", stereo, 2, 22050);
+    const std::string bytes = m_Dir.readFile("cut_short.wav");
     m_Dir.writeFile("sounds/cut_short.wav", bytes.substr(0, bytes.size() - 1002));
 
     const AudioData& sound = play("sounds\\cut_short.wav", PlayMode::Stop);
-    ASSERT_EQ(sound.pcm.size(), 749u);
-    for (std::size_t frame = 0; frame < sound.pcm.size(); ++frame) {
-        EXPECT_EQ(sound.pcm[frame], stereo[frame * 2]);
-    }
-    EXPECT_EQ(sound.byteSize, 749 * 2);
-    EXPECT_EQ(sound.durationMs, 93);
-    EXPECT_EQ(bufferValue(sound.buffer, AL_SIZE), 749 * 2);
+    EXPECT_EQ(sound.pcm, std::vector<short>(left.begin(), left.begin() + 1976));
+    EXPECT_EQ(std::tuple(sound.sampleRate, sound.byteSize, sound.durationMs), std::tuple(22050, 1976 * 2, 89));
+    EXPECT_EQ(std::tuple(bufferValue(sound.buffer, AL_SIZE), bufferValue(sound.buffer, AL_FREQUENCY),
+                         bufferValue(sound.buffer, AL_CHANNELS)),
+              std::tuple(1976 * 2, 22050, 1));
+
+    // 2.2 million samples at 1 Hz last about 25 days: more milliseconds than an
+    // int holds. A negative duration would end every shot the moment it starts.
+    SoundTest::writeWav(m_Dir.path() / "long_low_rate.wav", std::vector<short>(2200000, 100), 1, 1);
+    const AudioData& longSound = play("long_low_rate.wav", PlayMode::Once);
+    EXPECT_EQ(std::pair(longSound.pcm.size(), longSound.durationMs), std::pair(std::size_t{2200000}, INT_MAX));
+    play("long_low_rate.wav", PlayMode::Stop);
+    EXPECT_EQ(longSound.state, PlayMode::Stop);
 }
 
-TEST_F(PlaySoundTest, SoundsWithoutSamplesPlaySilently)
+// The filter applies only to sounds loaded while it is on.
+TEST_F(PlaySoundTest, FilterOnlyWhileEnabledSoundsWithoutSamplesSilentAndOggRefused)
 {
-    write("empty_plain.wav", {}, 1, 44100);
-    write("empty_filtered.wav", {}, 1, 44100);
+    SoundTest::writeWav(m_Dir.path() / "flat.wav", std::vector<short>(500, 8000), 1, 22050);
+    SoundTest::writeWav(m_Dir.path() / "plain.wav", {}, 1, 44100);
+    SoundTest::writeWav(m_Dir.path() / "filtered.wav", {}, 1, 44100);
     auto& player = PlaySound::instance();
     player.setFIREnabled(true);
-    player.play("sounds\\empty_filtered.wav", PlayMode::Stop);
+    player.play("flat.wav", PlayMode::Stop);
+    player.play("filtered.wav", PlayMode::Stop);
     player.setFIREnabled(false);
-
-    const std::string paths[] = {"sounds\\empty_plain.wav", "sounds\\empty_filtered.wav", "sounds\\absent.wav",
-                                 "sounds\\notes.txt", "sounds\\absent.ogg.wav"};
-    for (const std::string& path : paths) {
+    EXPECT_EQ(play(".\\flat.wav", PlayMode::Stop).pcm, std::vector<short>(500, 8000));
+    EXPECT_EQ(player.sounds().at("flat.wav").pcm.at(0), 0);
+    for (const std::string path : {"plain.wav", "filtered.wav", "absent.wav", "notes.txt", "absent.ogg.wav"}) {
         SCOPED_TRACE(path);
         for (const PlayMode mode : {PlayMode::Once, PlayMode::Once, PlayMode::Loop, PlayMode::Stop, PlayMode::Loop}) {
             EXPECT_NO_THROW(player.play(path, mode));
         }
         const AudioData& sound = player.sounds().at(path);
-        EXPECT_TRUE(sound.pcm.empty());
-        EXPECT_EQ(sound.byteSize, 0);
-        EXPECT_EQ(sound.durationMs, 0);
-        EXPECT_EQ(bufferValue(sound.buffer, AL_SIZE), 0);
+        EXPECT_EQ(std::tuple(sound.pcm.size(), sound.byteSize, sound.durationMs, bufferValue(sound.buffer, AL_SIZE)),
+                  std::tuple(std::size_t{0}, 0, 0, 0));
     }
-    EXPECT_EQ(player.sounds().at("sounds\\absent.wav").sampleRate, 0);
-}
 
-TEST_F(PlaySoundTest, OggIsRefusedEveryTime)
-{
-    EXPECT_EQ(oggFailure("sounds\\music.ogg"), "OGG not yet implemented!");
-    EXPECT_EQ(oggFailure("sounds\\music.ogg"), "OGG not yet implemented!");
-    EXPECT_EQ(PlaySound::instance().sounds().count("sounds\\music.ogg"), 0u);
+    // Not cached, so every later request is refused the same way.
+    try {
+        player.play("music.ogg", PlayMode::Once);
+        ADD_FAILURE() << "an OGG file was accepted";
+    } catch (const ExceptionWithMsg& e) {
+        EXPECT_EQ(e.m_Message, "OGG not yet implemented!");
+    }
+    EXPECT_EQ(player.sounds().count("music.ogg"), 0u);
 }

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <stdexcept>
 
 namespace SoundTest {
@@ -33,10 +34,7 @@ public:
 
 void writeWav(const std::filesystem::path& file, const std::vector<short>& samples, int channels, int sampleRate)
 {
-    SF_INFO info{};
-    info.samplerate = sampleRate;
-    info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SF_INFO info{0, sampleRate, channels, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
     SNDFILE* out = sf_open(file.c_str(), SFM_WRITE, &info);
     if (out == nullptr) {
         throw std::runtime_error("cannot write " + file.string());
@@ -55,22 +53,16 @@ std::vector<short> sine(int frames, int sampleRate, double frequency, short ampl
     return samples;
 }
 
-Recording readRecording(const std::filesystem::path& file)
+std::vector<float> readRecording(const std::filesystem::path& file, int sampleRate)
 {
     SF_INFO info{};
-    SNDFILE* in = sf_open(file.c_str(), SFM_READ, &info);
-    if (in == nullptr) {
-        throw std::runtime_error("no recording at " + file.string());
+    const std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> in(sf_open(file.c_str(), SFM_READ, &info), &sf_close);
+    if (!in || info.samplerate != sampleRate || info.channels != 1) {
+        throw std::runtime_error("no mono recording at " + std::to_string(sampleRate) + " Hz in " + file.string());
     }
-    std::vector<float> interleaved(static_cast<std::size_t>(info.frames * info.channels));
-    const sf_count_t frames = sf_readf_float(in, interleaved.data(), info.frames);
-    sf_close(in);
-    Recording recording;
-    recording.sampleRate = info.samplerate;
-    for (sf_count_t frame = 0; frame < frames; ++frame) {
-        recording.samples.push_back(interleaved[static_cast<std::size_t>(frame * info.channels)]);
-    }
-    return recording;
+    std::vector<float> samples(static_cast<std::size_t>(info.frames));
+    samples.resize(static_cast<std::size_t>(sf_read_float(in.get(), samples.data(), info.frames)));
+    return samples;
 }
 
 }
