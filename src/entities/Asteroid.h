@@ -5,7 +5,7 @@
 namespace Orbivane::Entities {
 
 // A rock that spins about its diagonal while the black hole pulls it in.
-class Asteroid : public Entity {
+class Asteroid final : public Entity {
 public:
     explicit Asteroid(const glm::vec3& position);
 

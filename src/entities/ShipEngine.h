@@ -8,7 +8,7 @@ class Ship;
 
 // One of the two engines hanging below the ship; it spins faster the faster
 // the ship flies.
-class ShipEngine : public Entity {
+class ShipEngine final : public Entity {
 public:
     ShipEngine(Ship* ship, int side);
 

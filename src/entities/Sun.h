@@ -6,7 +6,7 @@ namespace Orbivane::Entities {
 
 // A small glowing sphere that is also a point light: the lighting pass draws
 // its light volume, a sphere of the light's reach, with the "PointLight" program.
-class Sun : public Entity {
+class Sun final : public Entity {
 public:
     Sun(const glm::vec3& position, const glm::vec3& color);
 
