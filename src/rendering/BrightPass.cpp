@@ -5,6 +5,7 @@
 #include "helpers/ShaderManager.h"
 #include "rendering/FramebufferDump.h"
 #include "rendering/ScreenQuad.h"
+#include "rendering/TargetTexture.h"
 
 #include <string>
 
@@ -52,10 +53,7 @@ void BrightPass::createTextures()
         glBindTexture(GL_TEXTURE_2D, m_BlurTextures[i]);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, static_cast<GLsizei>(size.width),
                      static_cast<GLsizei>(size.height), 0, GL_RGB, GL_FLOAT, nullptr);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        setTargetSampling(GL_LINEAR);
         glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_BlurTextures[i], 0);
         const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
         glBindTexture(GL_TEXTURE_2D, 0);

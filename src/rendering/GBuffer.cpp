@@ -1,6 +1,7 @@
 #include "rendering/GBuffer.h"
 
 #include "helpers/ExceptionWithMsg.h"
+#include "rendering/TargetTexture.h"
 
 #include <string>
 
@@ -66,10 +67,7 @@ void GBuffer::attachColorTexture(unsigned int index, GLint internalFormat, GLint
     glBindTexture(GL_TEXTURE_2D, m_Textures[index]);
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, static_cast<GLsizei>(m_Width), static_cast<GLsizei>(m_Height), 0,
                  GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    setTargetSampling(filter);
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + index, GL_TEXTURE_2D, m_Textures[index], 0);
 }
 

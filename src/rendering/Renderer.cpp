@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "helpers/IniSettings.h"
+#include "rendering/TargetTexture.h"
 #include "worlds/World.h"
 
 #include <GLFW/glfw3.h>
@@ -46,10 +47,7 @@ void Renderer::createOutputFramebuffer()
     glBindTexture(GL_TEXTURE_2D, m_OutputTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, static_cast<GLsizei>(m_Width), static_cast<GLsizei>(m_Height), 0,
                  GL_RGB, GL_FLOAT, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    setTargetSampling(GL_NEAREST);
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_OutputTexture, 0);
 
     glGenTextures(1, &m_OutputDepthTexture);
