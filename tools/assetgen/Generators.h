@@ -13,5 +13,8 @@ void writeFlares(const std::filesystem::path& flareDir);
 void writeFont(const std::filesystem::path& fontsDir);
 void writeSounds(const std::filesystem::path& soundsDir);
 void writeContactSheet(const std::filesystem::path& resDir, const std::filesystem::path& sheetFile);
+// The desktop icon: one of the game's asteroids in front of a sun, with a
+// transparent background.
+void writeIcon(const std::filesystem::path& iconFile);
 
 }

@@ -6,8 +6,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::cerr << "usage: orbivane_assetgen <res directory> <contact sheet png>\n";
+    if (argc != 4) {
+        std::cerr << "usage: orbivane_assetgen <res directory> <contact sheet png> <icon png>\n";
         return 2;
     }
     namespace fs = std::filesystem;
@@ -23,6 +23,7 @@ int main(int argc, char** argv)
         AssetGen::writeFont(res / "fonts");
         AssetGen::writeSounds(res / "sounds");
         AssetGen::writeContactSheet(res, argv[2]);
+        AssetGen::writeIcon(argv[3]);
     } catch (const std::exception& e) {
         std::cerr << "asset generation failed: " << e.what() << "\n";
         return 1;
