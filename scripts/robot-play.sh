@@ -11,6 +11,7 @@
 # Without a display it runs itself on a private Xvfb server.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/quit-game.sh
 
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
@@ -138,13 +139,7 @@ done
 # Escape saves the table and closes the window; it is held until the game ends.
 status=""
 if kill -0 "$pid" 2> /dev/null; then
-  xdotool keydown Escape
-  for _ in $(seq 1 100); do
-    kill -0 "$pid" 2> /dev/null || break
-    sleep 0.2
-  done
-  xdotool keyup Escape
-  if kill -0 "$pid" 2> /dev/null; then
+  if ! quit_with_escape "$pid"; then
     fail "the game did not end within 20 s of Escape"
   else
     wait "$pid" && status=0 || status=$?

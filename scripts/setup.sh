@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game, its asset generator and its tests need.
+# Installs the Debian packages the game, its asset generator, its tests and
+# its Debian package need.
 # Idempotent: when everything is present it touches nothing.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ packages=(
   glslang-tools fonts-dejavu-core
   clang-14 libclang-rt-14-dev llvm-14
   xdotool x11-apps
+  dpkg-dev file desktop-file-utils appstream
 )
 
 missing=()
