@@ -1,19 +1,27 @@
 #include "HighScore.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <optional>
+#include <sstream>
+#include <vector>
 
 namespace Orbivane {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 struct Entry {
     std::string names;
@@ -66,6 +74,7 @@ std::string storableName(std::string name)
     return name;
 }
 
+// Reports a short write as an error too, so that errno always says why.
 bool writeAll(int descriptor, const std::string& contents)
 {
     std::size_t written = 0;
@@ -75,11 +84,183 @@ bool writeAll(int descriptor, const std::string& contents)
             continue;
         }
         if (result <= 0) {
+            errno = result == 0 ? EIO : errno;
             return false;
         }
         written += static_cast<std::size_t>(result);
     }
     return true;
+}
+
+// Owns one open file descriptor.
+class Descriptor {
+public:
+    explicit Descriptor(int descriptor) : m_Descriptor(descriptor) {}
+    ~Descriptor()
+    {
+        if (m_Descriptor >= 0) {
+            ::close(m_Descriptor);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return m_Descriptor; }
+    // Closing may report a late write error, so a writer closes explicitly.
+    bool close()
+    {
+        const bool closed = ::close(m_Descriptor) == 0;
+        m_Descriptor = -1;
+        return closed;
+    }
+
+private:
+    int m_Descriptor;
+};
+
+std::string folderOf(const std::string& file)
+{
+    const fs::path folder = fs::path(file).parent_path();
+    return folder.empty() ? "." : folder.string();
+}
+
+// Every game saving into one folder locks the folder itself, so that one
+// save reads, merges and replaces the table while the others wait. Unlike a
+// lock file it can be taken in a read-only folder too (where the table is
+// written in place), leaves nothing behind and has no name to find a link at.
+class FolderLock {
+public:
+    FolderLock(const std::string& folder, int operation)
+        : m_Folder(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        // A folder that cannot be locked (unreadable, or a network file
+        // system without locks) is saved into unlocked: the score is kept,
+        // only a save at the very same moment could then win over it.
+        while (m_Folder.get() >= 0 && ::flock(m_Folder.get(), operation) != 0 && errno == EINTR) {
+        }
+    }
+
+    // Makes a rename inside the folder survive a power cut.
+    void syncFolder() const
+    {
+        if (m_Folder.get() >= 0) {
+            ::fsync(m_Folder.get());
+        }
+    }
+
+private:
+    Descriptor m_Folder; // closing it releases the lock
+};
+
+std::string reasonFor(const std::string& path, int error)
+{
+    return error == ELOOP ? path + " is a symbolic link" : std::strerror(error);
+}
+
+struct TableFile {
+    std::string text;
+    bool exists = false;
+    unsigned mode = 0;
+    std::string failure; // why it could not be read; empty when it could, or when there is none
+};
+
+// A link at the table's name is not followed: it could carry other files'
+// lines into the table, or a later write into another file. Nor is anything
+// but a plain file read, which could block or never end.
+TableFile readTable(const std::string& path)
+{
+    TableFile table;
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    table.exists = file.get() >= 0 || errno != ENOENT;
+    if (file.get() < 0) {
+        table.failure = table.exists ? reasonFor(path, errno) : "";
+        return table;
+    }
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        table.failure = path + " is not a plain file";
+        return table;
+    }
+    table.mode = status.st_mode & 0777;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(file.get(), buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno != EINTR) {
+            table.failure = std::strerror(errno);
+            break;
+        }
+        table.text.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    }
+    return table;
+}
+
+// The lines up to the first empty one.
+std::vector<Entry> parseEntries(const std::string& text)
+{
+    std::vector<Entry> entries;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line) && !line.empty()) {
+        entries.push_back(parseLine(line));
+    }
+    return entries;
+}
+
+void addEntry(HighScore::Table& table, const Entry& entry)
+{
+    if (const std::optional<int> score = parseScore(entry.scoreText)) {
+        table.emplace(*score, entry.names);
+    }
+}
+
+// Temporaries that a killed save left before its rename; the lock ensures
+// that no running save owns them. Only plain files were ours: a link or a
+// folder at such a name stays.
+void removeStaleTemporaries(const std::string& table)
+{
+    const std::string prefix = fs::path(table).filename().string() + ".tmp";
+    std::error_code error;
+    for (fs::directory_iterator entry(folderOf(table), error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if ((name == prefix || name.rfind(prefix + "-", 0) == 0) &&
+            entry->symlink_status(error).type() == fs::file_type::regular) {
+            fs::remove(entry->path(), error);
+        }
+    }
+}
+
+// A new file of this save beside the table, never one that exists or a link,
+// so that two saves never write into one file.
+int createTemporary(const std::string& table, std::string& name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = table + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (descriptor >= 0 || errno != EEXIST) {
+            return descriptor;
+        }
+    }
+    return -1;
+}
+
+// For a folder where no file can be made: a kill in the middle can cut this
+// table short, but the score is not lost outright. A link or a second hard
+// link at the table's name is not written through, since the write would
+// land in a file that is not only this table.
+std::string writeInPlace(const std::string& table, const std::string& contents)
+{
+    Descriptor file(::open(table.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) {
+        return reasonFor(table, errno);
+    }
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) {
+        return table + " is not a plain file";
+    }
+    if (::ftruncate(file.get(), 0) != 0 || !writeAll(file.get(), contents) || ::fsync(file.get()) != 0 ||
+        !file.close()) {
+        return std::strerror(errno);
+    }
+    return {};
 }
 
 }
@@ -91,21 +272,29 @@ HighScore::HighScore(const std::string& playerName) : m_PlayerName(playerName)
 
 void HighScore::load()
 {
-    std::ifstream file(m_FileName);
     std::cout << "OLD HIGHSCORES:\n";
-    std::string line;
-    while (std::getline(file, line) && !line.empty()) {
-        const Entry entry = parseLine(line);
+    // Waits while another game writes the table in place.
+    const FolderLock lock(folderOf(m_FileName), LOCK_SH);
+    for (const Entry& entry : parseEntries(readTable(m_FileName).text)) {
         std::cout << entry.names << "|" << entry.scoreText << "\n";
-        if (const std::optional<int> score = parseScore(entry.scoreText)) {
-            m_Scores.emplace(*score, entry.names);
-        }
+        addEntry(m_Scores, entry);
     }
 }
 
+// Merges into the table as it is on disk now, so that another game's save
+// since this one started is kept. A table that is there but cannot be read
+// is not replaced: the entries it holds would be lost.
 void HighScore::save()
 {
     std::cout << "NEW HIGHSCORES:\n";
+    const FolderLock lock(folderOf(m_FileName), LOCK_EX);
+    const TableFile onDisk = readTable(m_FileName);
+    if (onDisk.failure.empty()) {
+        m_Scores.clear();
+        for (const Entry& entry : parseEntries(onDisk.text)) {
+            addEntry(m_Scores, entry);
+        }
+    }
     mergeCurrentScore();
     std::string contents;
     for (const auto& [score, names] : m_Scores) {
@@ -113,7 +302,13 @@ void HighScore::save()
         std::cout << line;
         contents += line;
     }
-    writeFileAtomically(contents);
+    const std::string failure =
+        onDisk.failure.empty() ? writeTable(contents, onDisk.exists, onDisk.mode) : onDisk.failure;
+    if (failure.empty()) {
+        lock.syncFolder();
+    } else {
+        std::cout << "Could not save high scores: " << failure << "\n";
+    }
 }
 
 HighScore::Table HighScore::getScores() const
@@ -140,18 +335,27 @@ void HighScore::mergeCurrentScore()
 
 // The table is written beside the old file and renamed over it, so a crash,
 // a kill or a full disk in the middle leaves the previous table whole.
-void HighScore::writeFileAtomically(const std::string& contents) const
+std::string HighScore::writeTable(const std::string& contents, bool tableExists, unsigned tableMode) const
 {
-    const std::string temporary = m_FileName + ".tmp";
-    const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
-        return;
+    removeStaleTemporaries(m_FileName);
+    std::string temporary;
+    Descriptor file(createTemporary(m_FileName, temporary));
+    if (file.get() < 0) {
+        const std::string reason = std::strerror(errno);
+        return tableExists ? writeInPlace(m_FileName, contents) : reason;
     }
-    const bool written = writeAll(descriptor, contents) && ::fsync(descriptor) == 0;
-    const bool closed = ::close(descriptor) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), m_FileName.c_str()) != 0) {
-        std::remove(temporary.c_str());
+    if (tableExists) {
+        // Whoever may read the table now may read the new one.
+        ::fchmod(file.get(), tableMode);
     }
+    const bool written = writeAll(file.get(), contents) && ::fsync(file.get()) == 0;
+    const bool closed = file.close();
+    if (written && closed && std::rename(temporary.c_str(), m_FileName.c_str()) == 0) {
+        return {};
+    }
+    const std::string reason = std::strerror(errno);
+    ::unlink(temporary.c_str());
+    return reason;
 }
 
 }

@@ -14,8 +14,9 @@ public:
 
     explicit HighScore(const std::string& playerName);
 
-    // Records this game's score under the player's name, prints the table
-    // and rewrites the file.
+    // Records this game's score under the player's name in the table as the
+    // file holds it now (another game may have saved meanwhile), prints that
+    // table and rewrites the file; a failure is reported after the table.
     void save();
     Table getScores() const;
 
@@ -28,7 +29,8 @@ public:
 private:
     void load();
     void mergeCurrentScore();
-    void writeFileAtomically(const std::string& contents) const;
+    // Returns why the table could not be written, or nothing.
+    std::string writeTable(const std::string& contents, bool tableExists, unsigned tableMode) const;
 };
 
 }

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,9 +15,11 @@
 #include <climits>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <random>
+#include <set>
 #include <thread>
 
 using Orbivane::HighScore;
@@ -44,7 +47,40 @@ protected:
     }
 
     std::string savedFile() const { return m_Dir.readFile("highscores.txt"); }
-    bool temporaryLeft() const { return fs::exists(fs::symlink_status(m_Dir.path() / "highscores.txt.tmp")); }
+    bool temporaryLeft() const
+    {
+        const auto isTemporary = [](const fs::directory_entry& entry) {
+            return entry.path().filename().string().rfind("highscores.txt.tmp", 0) == 0;
+        };
+        return std::any_of(fs::directory_iterator(m_Dir.path()), fs::directory_iterator(), isTemporary);
+    }
+
+    // Saves `score` as `player` in a forked child, after `inChild` (which may
+    // drop privileges or limits) ran there, and returns what the save printed.
+    std::string saveInChild(const std::string& player, int score, const std::function<void()>& inChild = [] {})
+    {
+        int console[2];
+        EXPECT_EQ(pipe(console), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(console[1], STDOUT_FILENO);
+            inChild();
+            HighScore table(player);
+            table.m_Score = score;
+            table.save();
+            std::cout.flush();
+            _exit(0);
+        }
+        ::close(console[1]);
+        std::string printed;
+        char buffer[4096];
+        for (ssize_t got; (got = ::read(console[0], buffer, sizeof buffer)) > 0;) {
+            printed.append(buffer, static_cast<std::size_t>(got));
+        }
+        ::close(console[0]);
+        waitpid(child, nullptr, 0);
+        return printed.substr(std::min(printed.size(), printed.find("NEW HIGHSCORES:")));
+    }
 
     OrbivaneTest::TempWorkDir m_Dir;
     std::unique_ptr<HighScore> m_Table;
@@ -128,34 +164,145 @@ TEST_F(HighScoreTest, NamesJoinATakenScoreOnceAndCannotSplitTheirLine)
     }
 }
 
-// Whatever stands at the temporary's place, the table file ends up either
-// untouched or complete, and no temporary of ours is left behind.
-TEST_F(HighScoreTest, SavingAroundWhatStandsAtTheTemporarysPlace)
+// Whatever stands at a name the save uses, nothing is written through a
+// link, the table file ends up untouched or complete, and no temporary of
+// ours is left behind. The save locks the folder, so there is no lock file.
+TEST_F(HighScoreTest, SavingAroundWhatStandsAtTheNamesItUses)
 {
+    const std::string refused = "Could not save high scores: highscores.txt is a symbolic link\n";
+    const auto link = [this](const std::string& name) { fs::create_symlink("elsewhere.txt", m_Dir.path() / name); };
     struct Case {
         const char* name;
         std::function<void()> obstacle;
-        std::string saved;
-        bool staysDirectory;
+        std::string saved, failure;
+        bool temporaryStays;
     };
     const Case cases[] = {
         // Not ours to delete: it stays.
-        {"directory", [this] { fs::create_directory(m_Dir.path() / "highscores.txt.tmp"); }, "Ann|5\n", true},
-        // Every write to /dev/full fails as on a full disk.
-        {"full disk", [this] { fs::create_symlink("/dev/full", m_Dir.path() / "highscores.txt.tmp"); }, "Ann|5\n",
-         false},
-        {"stale file", [this] { m_Dir.writeFile("highscores.txt.tmp", "half a tab"); }, "Cid|9\nAnn|5\n", false},
+        {"directory", [this] { fs::create_directory(m_Dir.path() / "highscores.txt.tmp"); }, "Cid|9\nAnn|5\n", "",
+         true},
+        {"stale files",
+         [this] {
+             m_Dir.writeFile("highscores.txt.tmp", "half a tab");
+             m_Dir.writeFile("highscores.txt.tmp-1-0", "half a tab");
+         },
+         "Cid|9\nAnn|5\n", "", false},
+        {"link at the temporary", [&] { link("highscores.txt.tmp-" + std::to_string(getpid()) + "-0"); },
+         "Cid|9\nAnn|5\n", "", true},
+        {"link at the table",
+         [&] {
+             fs::rename(m_Dir.path() / "highscores.txt", m_Dir.path() / "elsewhere.txt");
+             link("highscores.txt");
+         },
+         "Ann|5\n", refused, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        fs::remove_all(m_Dir.path() / "highscores.txt.tmp");
+        for (const auto& entry : fs::directory_iterator(m_Dir.path())) {
+            fs::remove_all(entry.path());
+        }
+        m_Dir.writeFile("elsewhere.txt", "Ann|5\n");
         load("Cid", "Ann|5\n");
         c.obstacle();
-        EXPECT_EQ(save(9), "NEW HIGHSCORES:\nCid|9\nAnn|5\n");
+        EXPECT_EQ(save(9), "NEW HIGHSCORES:\nCid|9\nAnn|5\n" + c.failure);
         EXPECT_EQ(savedFile(), c.saved);
-        EXPECT_EQ(fs::is_directory(m_Dir.path() / "highscores.txt.tmp"), c.staysDirectory);
-        EXPECT_EQ(temporaryLeft(), c.staysDirectory);
+        EXPECT_EQ(m_Dir.readFile("elsewhere.txt"), "Ann|5\n");
+        EXPECT_EQ(temporaryLeft(), c.temporaryStays);
     }
+}
+
+// As an unprivileged user (root ignores file modes): a folder where nothing
+// can be made still gets the score if the table is writable; otherwise, or on
+// a full disk, the save says why and the old table stays whole.
+TEST_F(HighScoreTest, ReadOnlyFolderWritesInPlaceOrSaysWhy)
+{
+    struct Case {
+        const char* name;
+        fs::perms folder;
+        std::optional<fs::perms> table;
+        std::string failure, saved;
+    };
+    const fs::perms all = fs::perms::all, readOnly = fs::perms::owner_read | fs::perms::group_read |
+                                                     fs::perms::others_read | fs::perms::owner_exec |
+                                                     fs::perms::group_exec | fs::perms::others_exec;
+    const fs::perms readWrite = all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
+    const Case cases[] = {
+        {"writable table", readOnly, readWrite, "", "Cid|9\nAnn|5\n"},
+        {"read-only table", readOnly, readOnly & readWrite, "Permission denied", "Ann|5\n"},
+        {"no table", readOnly, std::nullopt, "Permission denied", ""},
+        {"full disk", all, readWrite, "File too large", "Ann|5\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::permissions(m_Dir.path(), all);
+        fs::remove(m_Dir.path() / "highscores.txt");
+        if (c.table) {
+            m_Dir.writeFile("highscores.txt", "Ann|5\n");
+            fs::permissions(m_Dir.path() / "highscores.txt", *c.table);
+        }
+        fs::permissions(m_Dir.path(), c.folder);
+        const bool fullDisk = c.folder == all;
+        const std::string printed = saveInChild("Cid", 9, [fullDisk] {
+            if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+                _exit(1);
+            }
+            const rlimit noGrowth{0, 0};
+            if (fullDisk && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &noGrowth) != 0)) {
+                _exit(1);
+            }
+        });
+        fs::permissions(m_Dir.path(), all);
+        const std::string table = c.table ? "Cid|9\nAnn|5\n" : "Cid|9\n";
+        EXPECT_EQ(printed, "NEW HIGHSCORES:\n" + table +
+                               (c.failure.empty() ? "" : "Could not save high scores: " + c.failure + "\n"));
+        EXPECT_EQ(savedFile(), c.saved);
+        EXPECT_FALSE(temporaryLeft());
+    }
+}
+
+// Two games that loaded the same table quit together, again and again, each
+// saving a few times as a held Escape does: both entries stay, in a whole file.
+TEST_F(HighScoreTest, TwoGamesQuittingTogetherKeepBothEntries)
+{
+    const std::string both = "Cidalee|11\nBob|10\nAnn|5\n";
+    const std::set<std::string> whole = {"Ann|5\n", "Bob|10\nAnn|5\n", "Cidalee|11\nAnn|5\n", both};
+    const int runs = 200;
+    int mixed = 0, lost = 0;
+    for (int run = 0; run < runs; ++run) {
+        m_Dir.writeFile("highscores.txt", "Ann|5\n");
+        int start[2];
+        ASSERT_EQ(pipe(start), 0);
+        pid_t players[2];
+        for (int player = 0; player < 2; ++player) {
+            if ((players[player] = fork()) == 0) {
+                dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
+                HighScore table(player == 0 ? "Bob" : "Cidalee");
+                table.m_Score = 10 + player;
+                char go = 0;
+                (void)!::read(start[0], &go, 1);
+                for (int save = 0; save < 3; ++save) {
+                    table.save();
+                }
+                _exit(0);
+            }
+        }
+        (void)!::write(start[1], "gg", 2);
+        ::close(start[0]);
+        ::close(start[1]);
+        for (const pid_t player : players) {
+            waitpid(player, nullptr, 0);
+        }
+        const std::string file = savedFile();
+        if (whole.count(file) == 0) {
+            ++mixed;
+        } else {
+            lost += (file.find("Bob|") == std::string::npos) + (file.find("Cidalee|") == std::string::npos);
+        }
+    }
+    std::cout << runs << " runs, " << mixed << " mixed files, " << lost << " lost entries\n";
+    EXPECT_EQ(mixed, 0);
+    EXPECT_EQ(lost, 0);
+    EXPECT_FALSE(temporaryLeft());
 }
 
 // A save killed at any moment leaves the old table or the new one, and a

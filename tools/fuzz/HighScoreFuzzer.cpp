@@ -6,6 +6,7 @@
 #include "HighScore.h"
 
 #include <filesystem>
+#include <iterator>
 
 using Orbivane::HighScore;
 using OrbivaneFuzz::fail;
@@ -44,7 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t lineEnd = input.find('\n');
     const std::string playerName = input.substr(0, lineEnd == std::string::npos ? 0 : lineEnd);
     const std::string file = lineEnd == std::string::npos ? input : input.substr(lineEnd + 1);
-    std::filesystem::remove("highscores.txt.tmp");
     OrbivaneFuzz::writeFile("highscores.txt", file);
 
     HighScore table(playerName);
@@ -54,7 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!sameExceptPlayerScore(loaded, table.getScores(), table.m_Score)) {
         fail("saving changed entries other than the player's score");
     }
-    if (std::filesystem::exists("highscores.txt.tmp")) {
+    // The scratch folder holds the table alone: the save locks the folder
+    // itself and renames its temporary over the table.
+    const std::filesystem::directory_iterator files(".");
+    if (std::distance(begin(files), end(files)) != 1) {
         fail("a temporary file was left behind");
     }
     if (HighScore("reader").getScores() != table.getScores()) {
