@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libglfw3-dev libglew-dev libglm-dev libstb-dev libassimp-dev
-  libopenal-dev libsndfile1-dev libx11-dev libxtst-dev
+  libopenal-dev libsndfile1-dev libx11-dev libxtst-dev libxrandr-dev
   libgtest-dev googletest libbenchmark-dev
   xvfb xauth
   libgl1-mesa-dri libglx-mesa0

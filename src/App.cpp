@@ -1,6 +1,7 @@
 #include "App.h"
 
 #include "Controls.h"
+#include "WindowLimits.h"
 #include "helpers/DebugOutput.h"
 #include "helpers/ExceptionWithMsg.h"
 #include "helpers/IniSettings.h"
@@ -26,7 +27,7 @@ App::App()
     const bool fullScreen = IniSettings::getInt("FullScreen", 0) == 1;
     int width = IniSettings::getInt("Width", 640);
     int height = IniSettings::getInt("Height", 320);
-    const GLFWvidmode* mode = fullScreen ? glfwGetVideoMode(glfwGetPrimaryMonitor()) : nullptr;
+    const GLFWvidmode* mode = fullScreen ? primaryVideoMode() : nullptr;
     if (mode != nullptr) {
         width = mode->width;
         height = mode->height;
@@ -77,9 +78,8 @@ GLFWwindow* App::createContextWindow(int width, int height, const char* title, G
 
 void App::createWindow(bool fullScreen, int width, int height, const char* title)
 {
-    // GLFW asserts on a negative size instead of failing; treat any size
-    // that cannot make a window like a failed creation.
-    m_Window = width > 0 && height > 0
+    // A size or mode the system cannot provide fails like a creation.
+    m_Window = windowFits(fullScreen, width, height)
         ? createContextWindow(width, height, title, fullScreen ? glfwGetPrimaryMonitor() : nullptr)
         : nullptr;
     if (m_Window == nullptr) {

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 using namespace std::chrono_literals;
 using OrbivaneTest::GameProcess;
@@ -44,6 +48,40 @@ protected:
     OrbivaneTest::TempWorkDir m_Dir;
 };
 
+// Switches the display's outputs off while it lives, so that the display
+// reports no monitor, and back on afterwards.
+class MonitorsOff {
+public:
+    MonitorsOff()
+        : m_Display(XOpenDisplay(nullptr)),
+          m_Resources(XRRGetScreenResourcesCurrent(m_Display, DefaultRootWindow(m_Display)))
+    {
+        for (int crtc = 0; crtc < m_Resources->ncrtc; ++crtc) {
+            m_Crtcs.push_back(XRRGetCrtcInfo(m_Display, m_Resources, m_Resources->crtcs[crtc]));
+            XRRSetCrtcConfig(m_Display, m_Resources, m_Resources->crtcs[crtc], CurrentTime, 0, 0, None, RR_Rotate_0,
+                             nullptr, 0);
+        }
+    }
+    ~MonitorsOff()
+    {
+        for (std::size_t crtc = 0; crtc < m_Crtcs.size(); ++crtc) {
+            const XRRCrtcInfo& on = *m_Crtcs[crtc];
+            XRRSetCrtcConfig(m_Display, m_Resources, m_Resources->crtcs[crtc], CurrentTime, on.x, on.y, on.mode,
+                             on.rotation, on.outputs, on.noutput);
+            XRRFreeCrtcInfo(m_Crtcs[crtc]);
+        }
+        XRRFreeScreenResources(m_Resources);
+        XCloseDisplay(m_Display);
+    }
+    MonitorsOff(const MonitorsOff&) = delete;
+    MonitorsOff& operator=(const MonitorsOff&) = delete;
+
+private:
+    Display* m_Display;
+    XRRScreenResources* m_Resources;
+    std::vector<XRRCrtcInfo*> m_Crtcs;
+};
+
 }
 
 TEST_F(SpineProcessTest, DefaultStartOpensA640By320WindowAndClosesCleanly)
@@ -80,15 +118,30 @@ TEST_F(SpineProcessTest, MalformedSettingEndsWithTheLibraryText)
 
 TEST_F(SpineProcessTest, ImpossibleWindowIsReported)
 {
-    for (const std::string settings : {"Width=0\n", "Width=-5\n", "Height=-1\n"}) {
+    // Beyond what X11 carries, and beyond what the driver renders into.
+    for (const std::string settings : {"Width=0\n", "Width=-5\n", "Height=-1\n", "Width=40000\nHeight=40000\n",
+                                       "Width=32767\nHeight=32767\n", "FullScreen=1\n"}) {
         SCOPED_TRACE(settings);
         m_Dir.writeFile("Orbivane.ini", settings);
+        const std::optional<MonitorsOff> noMonitor =
+            settings == "FullScreen=1\n" ? std::make_optional<MonitorsOff>() : std::nullopt;
         EXPECT_EQ(runExpectingFailure(), "Exception message: Could not create (glfw)window\n");
     }
     // Too small for the smallest glow texture: the failing framebuffer's status is named.
     m_Dir.writeFile("Orbivane.ini", "Width=2\nHeight=2\n");
     const std::string output = runExpectingFailure();
     EXPECT_NE(output.find("Exception message: BrightPass creation failed. Error: "), std::string::npos) << output;
+}
+
+// Also shows that the test above switched the monitor back on.
+TEST_F(SpineProcessTest, FullScreenCoversTheMonitorWhateverTheSettings)
+{
+    m_Dir.writeFile("Orbivane.ini", "FullScreen=1\nWidth=800\nHeight=600\n");
+    Display* display = XOpenDisplay(nullptr);
+    const int screen = DefaultScreen(display), width = DisplayWidth(display, screen);
+    const int height = DisplayHeight(display, screen);
+    XCloseDisplay(display);
+    runAndClose(width, height);
 }
 
 TEST_F(SpineProcessTest, NoDisplayIsReported)
