@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <string>
 
 namespace Orbivane::Helpers {
 
@@ -54,6 +55,40 @@ bool isNoise(GLuint id)
     return id == 131076 || id == 131154 || id == 131169 || id == 131185;
 }
 
+bool hasExtension(const std::string& name)
+{
+    GLint count = 0;
+    glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+    for (GLint index = 0; index < count; ++index) {
+        if (name == reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(index)))) {
+            return true;
+        }
+    }
+    // Contexts older than 3.0 list their extensions in one string.
+    const auto* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return count == 0 && all != nullptr && (" " + std::string(all) + " ").find(" " + name + " ") != std::string::npos;
+}
+
+bool versionAtLeast(int major, int minor)
+{
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    int contextMajor = 0, contextMinor = 0;
+    return version != nullptr && std::sscanf(version, "%d.%d", &contextMajor, &contextMinor) == 2 &&
+        (contextMajor > major || (contextMajor == major && contextMinor >= minor));
+}
+
+enum class DebugEntryPoints { None, Core, Arb };
+
+// Decided from what the context reports: GLEW resolves every entry point
+// by name whether the driver implements it or not.
+DebugEntryPoints debugEntryPoints()
+{
+    if (versionAtLeast(4, 3) || hasExtension("GL_KHR_debug")) {
+        return DebugEntryPoints::Core;
+    }
+    return hasExtension("GL_ARB_debug_output") ? DebugEntryPoints::Arb : DebugEntryPoints::None;
+}
+
 }
 
 void GLAPIENTRY debugMessageCallback(GLenum source, GLenum type, GLuint id, GLenum severity, GLsizei,
@@ -80,14 +115,23 @@ void enableDebugOutput()
     if ((flags & GL_CONTEXT_FLAG_DEBUG_BIT) != 0) {
         std::cout << "Debug Output available!\n";
     }
-    if (glDebugMessageCallback == nullptr || glDebugMessageControl == nullptr) {
+    switch (debugEntryPoints()) {
+    case DebugEntryPoints::Core:
+        glEnable(GL_DEBUG_OUTPUT);
+        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+        glDebugMessageCallback(debugMessageCallback, nullptr);
+        glDebugMessageControl(GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_TRUE);
+        break;
+    case DebugEntryPoints::Arb:
+        // The older extension has no switch of its own: a debug context reports.
+        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS_ARB);
+        glDebugMessageCallbackARB(debugMessageCallback, nullptr);
+        glDebugMessageControlARB(GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_TRUE);
+        break;
+    case DebugEntryPoints::None:
         std::cout << "Debug output not supported by this context\n";
-        return;
+        break;
     }
-    glEnable(GL_DEBUG_OUTPUT);
-    glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
-    glDebugMessageCallback(debugMessageCallback, nullptr);
-    glDebugMessageControl(GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_TRUE);
 }
 
 }

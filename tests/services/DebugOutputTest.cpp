@@ -51,25 +51,12 @@ TEST(DebugOutput, PrintsAFramedBlockWithEveryCategoryNamedAndSkipsKnownNoise)
     }
 }
 
-// Real driver messages reach the console; a context without the debug-output
-// entry points must not make the game call through a null pointer.
-TEST(DebugOutput, EnablingRegistersOnlyWhereTheEntryPointsExist)
+// Real driver messages reach the console.
+TEST(DebugOutput, EnablingRegistersTheCallback)
 {
     OrbivaneTest::ensureGLContext();
     const std::string enabled = "Debug output enabled. Disable via INI setting: GLDebugMessages\n" +
         std::string((OrbivaneTest::integerState(GL_CONTEXT_FLAGS) & GL_CONTEXT_FLAG_DEBUG_BIT) != 0
                         ? "Debug Output available!\n" : "");
     EXPECT_EQ(enableAndInsertMarker(), enabled + "|marker");
-
-    const PFNGLDEBUGMESSAGECALLBACKPROC callback = glDebugMessageCallback;
-    const PFNGLDEBUGMESSAGECONTROLPROC control = glDebugMessageControl;
-    glDebugMessageCallback(nullptr, nullptr);
-    for (const bool missingCallback : {true, false}) {
-        glDebugMessageCallback = missingCallback ? nullptr : callback;
-        glDebugMessageControl = missingCallback ? control : nullptr;
-        const std::string printed = enableAndInsertMarker();
-        glDebugMessageCallback = callback;
-        glDebugMessageControl = control;
-        EXPECT_EQ(printed, enabled + "Debug output not supported by this context\n|silence");
-    }
 }

@@ -23,9 +23,10 @@ protected:
     void SetUp() override { m_Dir.linkGameAssets(); }
 
     // Starts the game, expects its window, closes it like the close button does.
-    std::string runAndClose(int expectedWidth, int expectedHeight)
+    std::string runAndClose(int expectedWidth, int expectedHeight,
+                            const std::map<std::string, std::string>& environment = {})
     {
-        GameProcess game(m_Dir.path());
+        GameProcess game(m_Dir.path(), environment);
         const auto window = game.waitForWindow(kTitle, 60s);
         EXPECT_TRUE(window.has_value()) << game.output();
         if (!window) {
@@ -106,6 +107,18 @@ TEST_F(SpineProcessTest, SettingsChooseTheWindowSizeAndDebugOutput)
     const std::string enabled = "Debug output enabled. Disable via INI setting: GLDebugMessages\n"
                                 "Debug Output available!\n";
     EXPECT_EQ(runAndClose(800, 600).substr(0, enabled.size()), enabled);
+}
+
+// Mesa told to offer a 4.2 context without either debug extension.
+TEST_F(SpineProcessTest, ContextWithoutDebugOutputSaysSoAndRuns)
+{
+    m_Dir.writeFile("Orbivane.ini", "GLDebugMessages=1\n");
+    const std::string expected = "Debug output enabled. Disable via INI setting: GLDebugMessages\n"
+                                 "Debug Output available!\nDebug output not supported by this context\n";
+    const std::string output = runAndClose(640, 320, {{"MESA_GL_VERSION_OVERRIDE", "4.2"},
+                                                      {"MESA_EXTENSION_OVERRIDE", "-GL_KHR_debug -GL_ARB_debug_output"}});
+    // Mesa warns on the console first that it keeps the extensions inside.
+    EXPECT_NE(output.find(expected), std::string::npos) << output;
 }
 
 TEST_F(SpineProcessTest, MalformedSettingEndsWithTheLibraryText)
