@@ -55,27 +55,37 @@ protected:
         return std::any_of(fs::directory_iterator(m_Dir.path()), fs::directory_iterator(), isTemporary);
     }
 
-    // Saves `score` as `player` in a forked child, after `inChild` (which may
-    // drop privileges or limits) ran there, and returns what the save printed.
-    std::string saveInChild(const std::string& player, int score, const std::function<void()>& inChild = [] {})
+    // A game in a forked child: it loads the table as `player`, runs
+    // `beforeSave` (which may wait, or drop privileges or limits), then saves
+    // `score` `saves` times, printing into `console`.
+    static pid_t forkGame(const std::string& player, int score, int console, const std::function<void()>& beforeSave,
+                          int saves = 1)
     {
-        int console[2];
-        EXPECT_EQ(pipe(console), 0);
         const pid_t child = fork();
         if (child == 0) {
-            dup2(console[1], STDOUT_FILENO);
-            inChild();
+            dup2(console, STDOUT_FILENO);
             HighScore table(player);
             table.m_Score = score;
-            table.save();
+            beforeSave();
+            for (int save = 0; save < saves; ++save) {
+                table.save();
+            }
             std::cout.flush();
             _exit(0);
         }
+        return child;
+    }
+
+    // What one such game's save printed.
+    static std::string saveInChild(const std::string& player, int score, const std::function<void()>& beforeSave)
+    {
+        int console[2];
+        EXPECT_EQ(pipe(console), 0);
+        const pid_t child = forkGame(player, score, console[1], beforeSave);
         ::close(console[1]);
         std::string printed;
-        char buffer[4096];
-        for (ssize_t got; (got = ::read(console[0], buffer, sizeof buffer)) > 0;) {
-            printed.append(buffer, static_cast<std::size_t>(got));
+        for (char c = 0; ::read(console[0], &c, 1) == 1;) {
+            printed += c;
         }
         ::close(console[0]);
         waitpid(child, nullptr, 0);
@@ -169,45 +179,40 @@ TEST_F(HighScoreTest, NamesJoinATakenScoreOnceAndCannotSplitTheirLine)
 // ours is left behind. The save locks the folder, so there is no lock file.
 TEST_F(HighScoreTest, SavingAroundWhatStandsAtTheNamesItUses)
 {
-    const std::string refused = "Could not save high scores: highscores.txt is a symbolic link\n";
-    const auto link = [this](const std::string& name) { fs::create_symlink("elsewhere.txt", m_Dir.path() / name); };
+    enum class Kind { Folder, File, Link };
     struct Case {
-        const char* name;
-        std::function<void()> obstacle;
-        std::string saved, failure;
-        bool temporaryStays;
+        Kind kind;
+        std::string name, failure;
+        bool stays;
     };
     const Case cases[] = {
-        // Not ours to delete: it stays.
-        {"directory", [this] { fs::create_directory(m_Dir.path() / "highscores.txt.tmp"); }, "Cid|9\nAnn|5\n", "",
-         true},
-        {"stale files",
-         [this] {
-             m_Dir.writeFile("highscores.txt.tmp", "half a tab");
-             m_Dir.writeFile("highscores.txt.tmp-1-0", "half a tab");
-         },
-         "Cid|9\nAnn|5\n", "", false},
-        {"link at the temporary", [&] { link("highscores.txt.tmp-" + std::to_string(getpid()) + "-0"); },
-         "Cid|9\nAnn|5\n", "", true},
-        {"link at the table",
-         [&] {
-             fs::rename(m_Dir.path() / "highscores.txt", m_Dir.path() / "elsewhere.txt");
-             link("highscores.txt");
-         },
-         "Ann|5\n", refused, false},
+        // Not ours to delete.
+        {Kind::Folder, "highscores.txt.tmp", "", true},
+        // Left by killed saves, of an older game and of this one.
+        {Kind::File, "highscores.txt.tmp", "", false},
+        {Kind::File, "highscores.txt.tmp-1-0", "", false},
+        {Kind::Link, "highscores.txt.tmp-" + std::to_string(getpid()) + "-0", "", true},
+        {Kind::Link, "highscores.txt", "Could not save high scores: highscores.txt is a symbolic link\n", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        for (const auto& entry : fs::directory_iterator(m_Dir.path())) {
-            fs::remove_all(entry.path());
-        }
         m_Dir.writeFile("elsewhere.txt", "Ann|5\n");
         load("Cid", "Ann|5\n");
-        c.obstacle();
+        const fs::path at = m_Dir.path() / c.name;
+        fs::remove(at);
+        if (c.kind == Kind::Folder) {
+            fs::create_directory(at);
+        } else if (c.kind == Kind::File) {
+            m_Dir.writeFile(c.name, "half a tab");
+        } else {
+            fs::create_symlink("elsewhere.txt", at);
+        }
         EXPECT_EQ(save(9), "NEW HIGHSCORES:\nCid|9\nAnn|5\n" + c.failure);
-        EXPECT_EQ(savedFile(), c.saved);
+        EXPECT_EQ(savedFile(), c.failure.empty() ? "Cid|9\nAnn|5\n" : "Ann|5\n");
         EXPECT_EQ(m_Dir.readFile("elsewhere.txt"), "Ann|5\n");
-        EXPECT_EQ(temporaryLeft(), c.temporaryStays);
+        EXPECT_EQ(fs::exists(fs::symlink_status(at)), c.stays);
+        EXPECT_EQ(temporaryLeft(), c.stays && c.name != "highscores.txt");
+        fs::remove_all(at);
     }
 }
 
@@ -217,43 +222,36 @@ TEST_F(HighScoreTest, SavingAroundWhatStandsAtTheNamesItUses)
 TEST_F(HighScoreTest, ReadOnlyFolderWritesInPlaceOrSaysWhy)
 {
     struct Case {
-        const char* name;
-        fs::perms folder;
-        std::optional<fs::perms> table;
+        mode_t folder, table; // no table for 0
         std::string failure, saved;
     };
-    const fs::perms all = fs::perms::all, readOnly = fs::perms::owner_read | fs::perms::group_read |
-                                                     fs::perms::others_read | fs::perms::owner_exec |
-                                                     fs::perms::group_exec | fs::perms::others_exec;
-    const fs::perms readWrite = all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
     const Case cases[] = {
-        {"writable table", readOnly, readWrite, "", "Cid|9\nAnn|5\n"},
-        {"read-only table", readOnly, readOnly & readWrite, "Permission denied", "Ann|5\n"},
-        {"no table", readOnly, std::nullopt, "Permission denied", ""},
-        {"full disk", all, readWrite, "File too large", "Ann|5\n"},
+        {0555, 0666, "", "Cid|9\nAnn|5\n"},
+        {0555, 0444, "Permission denied", "Ann|5\n"},
+        {0555, 0, "Permission denied", ""},
+        // A full disk: no file may grow.
+        {0777, 0666, "File too large", "Ann|5\n"},
     };
+    const std::string folder = m_Dir.path().string(), table = folder + "/highscores.txt";
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        fs::permissions(m_Dir.path(), all);
-        fs::remove(m_Dir.path() / "highscores.txt");
-        if (c.table) {
+        SCOPED_TRACE(c.failure + " " + std::to_string(c.table));
+        ::chmod(folder.c_str(), 0777);
+        fs::remove(table);
+        if (c.table != 0) {
             m_Dir.writeFile("highscores.txt", "Ann|5\n");
-            fs::permissions(m_Dir.path() / "highscores.txt", *c.table);
+            ::chmod(table.c_str(), c.table);
         }
-        fs::permissions(m_Dir.path(), c.folder);
-        const bool fullDisk = c.folder == all;
-        const std::string printed = saveInChild("Cid", 9, [fullDisk] {
-            if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
-                _exit(1);
-            }
+        ::chmod(folder.c_str(), c.folder);
+        const std::string printed = saveInChild("Cid", 9, [&c] {
             const rlimit noGrowth{0, 0};
-            if (fullDisk && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &noGrowth) != 0)) {
+            const bool fullDisk = c.folder == 0777;
+            if ((getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) ||
+                (fullDisk && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &noGrowth) != 0))) {
                 _exit(1);
             }
         });
-        fs::permissions(m_Dir.path(), all);
-        const std::string table = c.table ? "Cid|9\nAnn|5\n" : "Cid|9\n";
-        EXPECT_EQ(printed, "NEW HIGHSCORES:\n" + table +
+        ::chmod(folder.c_str(), 0777);
+        EXPECT_EQ(printed, "NEW HIGHSCORES:\nCid|9\n" + std::string(c.table != 0 ? "Ann|5\n" : "") +
                                (c.failure.empty() ? "" : "Could not save high scores: " + c.failure + "\n"));
         EXPECT_EQ(savedFile(), c.saved);
         EXPECT_FALSE(temporaryLeft());
@@ -264,28 +262,19 @@ TEST_F(HighScoreTest, ReadOnlyFolderWritesInPlaceOrSaysWhy)
 // saving a few times as a held Escape does: both entries stay, in a whole file.
 TEST_F(HighScoreTest, TwoGamesQuittingTogetherKeepBothEntries)
 {
-    const std::string both = "Cidalee|11\nBob|10\nAnn|5\n";
-    const std::set<std::string> whole = {"Ann|5\n", "Bob|10\nAnn|5\n", "Cidalee|11\nAnn|5\n", both};
+    const std::set<std::string> whole = {"Ann|5\n", "Bob|10\nAnn|5\n", "Cidalee|11\nAnn|5\n",
+                                         "Cidalee|11\nBob|10\nAnn|5\n"};
     const int runs = 200;
     int mixed = 0, lost = 0;
     for (int run = 0; run < runs; ++run) {
         m_Dir.writeFile("highscores.txt", "Ann|5\n");
         int start[2];
         ASSERT_EQ(pipe(start), 0);
-        pid_t players[2];
-        for (int player = 0; player < 2; ++player) {
-            if ((players[player] = fork()) == 0) {
-                dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
-                HighScore table(player == 0 ? "Bob" : "Cidalee");
-                table.m_Score = 10 + player;
-                char go = 0;
-                (void)!::read(start[0], &go, 1);
-                for (int save = 0; save < 3; ++save) {
-                    table.save();
-                }
-                _exit(0);
-            }
-        }
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        const auto waitForStart = [&start] { char go = 0; (void)!::read(start[0], &go, 1); };
+        const pid_t players[] = {forkGame("Bob", 10, quiet, waitForStart, 3),
+                                 forkGame("Cidalee", 11, quiet, waitForStart, 3)};
+        ::close(quiet);
         (void)!::write(start[1], "gg", 2);
         ::close(start[0]);
         ::close(start[1]);

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <vector>
 
 using namespace std::chrono_literals;
 using OrbivaneTest::GameProcess;
@@ -49,38 +48,35 @@ protected:
     OrbivaneTest::TempWorkDir m_Dir;
 };
 
-// Switches the display's outputs off while it lives, so that the display
-// reports no monitor, and back on afterwards.
-class MonitorsOff {
+// Switches the display's (Xvfb's only) output off while it lives, so that
+// the display reports no monitor, and back on afterwards.
+class MonitorOff {
 public:
-    MonitorsOff()
+    MonitorOff()
         : m_Display(XOpenDisplay(nullptr)),
-          m_Resources(XRRGetScreenResourcesCurrent(m_Display, DefaultRootWindow(m_Display)))
+          m_Resources(XRRGetScreenResourcesCurrent(m_Display, DefaultRootWindow(m_Display))),
+          m_On(XRRGetCrtcInfo(m_Display, m_Resources, m_Resources->crtcs[0]))
     {
-        for (int crtc = 0; crtc < m_Resources->ncrtc; ++crtc) {
-            m_Crtcs.push_back(XRRGetCrtcInfo(m_Display, m_Resources, m_Resources->crtcs[crtc]));
-            XRRSetCrtcConfig(m_Display, m_Resources, m_Resources->crtcs[crtc], CurrentTime, 0, 0, None, RR_Rotate_0,
-                             nullptr, 0);
-        }
+        setCrtc(None, nullptr, 0);
     }
-    ~MonitorsOff()
+    ~MonitorOff()
     {
-        for (std::size_t crtc = 0; crtc < m_Crtcs.size(); ++crtc) {
-            const XRRCrtcInfo& on = *m_Crtcs[crtc];
-            XRRSetCrtcConfig(m_Display, m_Resources, m_Resources->crtcs[crtc], CurrentTime, on.x, on.y, on.mode,
-                             on.rotation, on.outputs, on.noutput);
-            XRRFreeCrtcInfo(m_Crtcs[crtc]);
-        }
+        setCrtc(m_On->mode, m_On->outputs, m_On->noutput);
+        XRRFreeCrtcInfo(m_On);
         XRRFreeScreenResources(m_Resources);
         XCloseDisplay(m_Display);
     }
-    MonitorsOff(const MonitorsOff&) = delete;
-    MonitorsOff& operator=(const MonitorsOff&) = delete;
 
 private:
+    void setCrtc(RRMode mode, RROutput* outputs, int count)
+    {
+        XRRSetCrtcConfig(m_Display, m_Resources, m_Resources->crtcs[0], CurrentTime, m_On->x, m_On->y, mode,
+                         m_On->rotation, outputs, count);
+    }
+
     Display* m_Display;
     XRRScreenResources* m_Resources;
-    std::vector<XRRCrtcInfo*> m_Crtcs;
+    XRRCrtcInfo* m_On;
 };
 
 }
@@ -136,8 +132,8 @@ TEST_F(SpineProcessTest, ImpossibleWindowIsReported)
                                        "Width=32767\nHeight=32767\n", "FullScreen=1\n"}) {
         SCOPED_TRACE(settings);
         m_Dir.writeFile("Orbivane.ini", settings);
-        const std::optional<MonitorsOff> noMonitor =
-            settings == "FullScreen=1\n" ? std::make_optional<MonitorsOff>() : std::nullopt;
+        const std::optional<MonitorOff> noMonitor =
+            settings == "FullScreen=1\n" ? std::make_optional<MonitorOff>() : std::nullopt;
         EXPECT_EQ(runExpectingFailure(), "Exception message: Could not create (glfw)window\n");
     }
     // Too small for the smallest glow texture: the failing framebuffer's status is named.
