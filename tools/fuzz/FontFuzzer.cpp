@@ -7,6 +7,7 @@
 #include "helpers/ExceptionWithMsg.h"
 
 #include <algorithm>
+#include <cstdint>
 
 using Orbivane::Helpers::DdsFont;
 using Orbivane::Helpers::DdsFontLevel;
@@ -32,8 +33,9 @@ void checkLevels(const DdsFont& font, std::size_t fileSize)
     std::size_t nextOffset = kDataStart;
     const DdsFontLevel* previous = nullptr;
     for (const DdsFontLevel& level : font.m_Levels) {
-        const auto blocksWide = static_cast<std::size_t>((level.width + 3) / 4);
-        const auto blocksHigh = static_cast<std::size_t>((level.height + 3) / 4);
+        // In 64 bits: a side near INT_MAX is a valid level, and +3 must not overflow.
+        const auto blocksWide = static_cast<std::size_t>((std::int64_t{level.width} + 3) / 4);
+        const auto blocksHigh = static_cast<std::size_t>((std::int64_t{level.height} + 3) / 4);
         if (level.width < 0 || level.height < 0 || level.size < 0 ||
             static_cast<std::size_t>(level.size) != blocksWide * blocksHigh * blockBytes(font.m_Format)) {
             fail("level size does not match its dimensions");
