@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "FramePicture.h"
 #include "helpers/IniSettings.h"
 #include "rendering/Renderer.h"
 #include "support/GLTestContext.h"
@@ -10,13 +11,23 @@
 #include <glm/gtc/constants.hpp>
 #include <glm/gtc/quaternion.hpp>
 
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_START_INSTRUMENTATION
+#define CALLGRIND_STOP_INSTRUMENTATION
+#define CALLGRIND_ZERO_STATS
+#define CALLGRIND_DUMP_STATS_AT(name) static_cast<void>(name)
+#endif
+
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <numeric>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -41,10 +52,29 @@ const Pose Poses[] = {
     {"sky", glm::vec3(3.0f, 18.0f, 0.0f), glm::pi<float>()},
 };
 
+// The pictures are drawn after this many frames of a fresh scene, whatever
+// the timing runs afterwards: the exhaust changes from frame to frame.
+constexpr int PictureFrames = 3;
+constexpr float FrameSeconds = 0.016f;
+
+// The scene benchmarks run in a temporary folder, so folders given relative
+// to where the benchmark started are resolved before that.
+std::string folderFromEnvironment(const char* variable, const std::string& fallback)
+{
+    const char* folder = std::getenv(variable);
+    return folder == nullptr ? fallback : std::filesystem::absolute(folder).string();
+}
+
+// Where the pictures are saved, if anywhere, and where the references are
+// (made by scripts/make-frame-references.sh).
+const std::string PictureFolder = folderFromEnvironment("ORBIVANE_FRAME_IMAGES", "");
+const std::string ReferenceFolder =
+    folderFromEnvironment("ORBIVANE_FRAME_REFERENCES", std::string(ORBIVANE_BINARY_DIR) + "/frame-references");
+
 // The world and renderer of a default game, rebuilt for every window size
 // on the one shared context, with the suns on their rings.
 struct Scene {
-    Scene(int width, int height)
+    Scene(int width, int height, const Pose& pose)
     {
         GLFWwindow* window = OrbivaneTest::ensureGLContext();
         glfwSetWindowSize(window, width, height);
@@ -63,44 +93,76 @@ struct Scene {
         std::cout.rdbuf(console);
         const float angleStep = 2.0f * glm::pi<float>() / static_cast<float>(m_World->m_InnerLights.size());
         m_World->moveLights(angleStep, 0.0f);
-    }
 
-    void setPose(const Pose& pose)
-    {
         m_World->m_Ship.setPosition(pose.shipPosition);
         m_World->m_Ship.m_Orientation = glm::angleAxis(pose.yaw, glm::vec3(0.0f, 1.0f, 0.0f));
         m_World->m_Ship.updateModelMatrix();
+        m_Hud.lifeLeft = 0.5f;
+        m_Renderer->m_GUIPass->m_ShowHelp = true;
+        m_Renderer->m_GUIPass->m_ShowScore = true;
+    }
+
+    // The full frame as the renderer draws it, pass by pass, with a fixed frame time.
+    std::vector<std::pair<const char*, std::function<void()>>> passes()
+    {
+        Renderer& renderer = *m_Renderer;
+        return {
+            {"prepare", [&renderer] { renderer.prepareFrame(); }},
+            {"geometry",
+             [&renderer] { renderer.m_GeometryPass->render(renderer.m_ViewMatrix, renderer.m_ProjectionMatrix); }},
+            {"lighting", [&renderer] { renderer.m_LightingPass->render(renderer.m_CameraPosition); }},
+            {"ambient", [&renderer] { renderer.m_AmbientPass->render(); }},
+            {"bright",
+             [&renderer] {
+                 renderer.m_BrightPass->blur();
+                 renderer.m_BrightPass->blend();
+             }},
+            {"flare", [&renderer] { renderer.m_LenseFlarePass->render(); }},
+            {"particles", [&renderer] { renderer.renderParticles(FrameSeconds); }},
+            {"gui", [this] { m_Renderer->m_GUIPass->render(m_Hud); }},
+            {"present", [&renderer] { renderer.present(); }},
+        };
+    }
+
+    void drawPictureFrames()
+    {
+        for (int frame = 0; frame < PictureFrames; ++frame) {
+            for (const auto& pass : passes()) {
+                pass.second();
+            }
+        }
     }
 
     OrbivaneTest::TempWorkDir m_Dir;
     std::shared_ptr<World> m_World;
     std::unique_ptr<Renderer> m_Renderer;
+    Orbivane::Worlds::GameState m_Hud;
 };
 
-// With ORBIVANE_FRAME_IMAGES set to a folder, each frame benchmark leaves its
-// last image there as a PPM, so that a change meant only to make a pass
-// faster can be checked to leave the picture the same.
-void saveOutputImage(const Renderer& renderer, const std::string& name)
+std::string pictureName(int width, int height, const Pose& pose)
 {
-    const char* folder = std::getenv("ORBIVANE_FRAME_IMAGES");
-    if (folder == nullptr) {
-        return;
+    return std::to_string(width) + "x" + std::to_string(height) + "_" + pose.name;
+}
+
+// Compares the scene's picture with the reference the game drew before any
+// speed-up, reports it as counters and, once per pose, on the error stream;
+// with ORBIVANE_FRAME_IMAGES set to a folder it also saves the picture there.
+void checkPicture(benchmark::State& state, const Scene& scene, const std::string& name)
+{
+    const Renderer& renderer = *scene.m_Renderer;
+    const FramePicture picture(renderer.m_OutputFBO, static_cast<int>(renderer.m_Width),
+                               static_cast<int>(renderer.m_Height));
+    if (!PictureFolder.empty()) {
+        picture.savePng(PictureFolder + "/" + name + ".png");
     }
-    const auto width = static_cast<int>(renderer.m_Width);
-    const auto height = static_cast<int>(renderer.m_Height);
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, renderer.m_OutputFBO);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    const std::string fileName = std::string(folder) + "/" + name + ".ppm";
-    if (std::FILE* file = std::fopen(fileName.c_str(), "wb")) {
-        std::fprintf(file, "P6\n%d %d\n255\n", width, height);
-        for (int row = height - 1; row >= 0; --row) {
-            std::fwrite(pixels.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width) * 3, 1,
-                        static_cast<std::size_t>(width) * 3, file);
-        }
-        std::fclose(file);
+    const FramePicture::Difference difference =
+        picture.compareWith(ReferenceFolder + "/" + name + ".png");
+    state.counters["differing"] = static_cast<double>(difference.differingPixels);
+    state.counters["psnr"] = difference.psnr;
+    state.counters["same_picture"] = difference.withinRule() ? 1.0 : 0.0;
+    static std::set<std::string> reported;
+    if (reported.insert(name).second) {
+        std::cerr << "picture " << name << ": " << difference.describe() << std::endl;
     }
 }
 
@@ -117,39 +179,40 @@ double finishedMilliseconds(const std::function<void()>& work)
 // in milliseconds, with the GPU drained before and after it.
 void frame(benchmark::State& state, int width, int height, Pose pose)
 {
-    Scene scene(width, height);
-    scene.setPose(pose);
-    Renderer& renderer = *scene.m_Renderer;
-    Orbivane::Worlds::GameState hud;
-    hud.lifeLeft = 0.5f;
-    renderer.m_GUIPass->m_ShowHelp = true;
-    renderer.m_GUIPass->m_ShowScore = true;
-    const std::vector<std::pair<const char*, std::function<void()>>> passes = {
-        {"prepare", [&] { renderer.prepareFrame(); }},
-        {"geometry", [&] { renderer.m_GeometryPass->render(renderer.m_ViewMatrix, renderer.m_ProjectionMatrix); }},
-        {"lighting", [&] { renderer.m_LightingPass->render(renderer.m_CameraPosition); }},
-        {"ambient", [&] { renderer.m_AmbientPass->render(); }},
-        {"bright", [&] {
-             renderer.m_BrightPass->blur();
-             renderer.m_BrightPass->blend();
-         }},
-        {"flare", [&] { renderer.m_LenseFlarePass->render(); }},
-        {"particles", [&] { renderer.renderParticles(0.016f); }},
-        {"gui", [&] { renderer.m_GUIPass->render(hud); }},
-        {"present", [&] { renderer.present(); }},
-    };
+    Scene scene(width, height, pose);
+    scene.drawPictureFrames();
+    checkPicture(state, scene, pictureName(width, height, pose));
+    const auto passes = scene.passes();
     std::vector<double> totals(passes.size(), 0.0);
     for (auto _ : state) {
         for (std::size_t i = 0; i < passes.size(); ++i) {
             totals[i] += finishedMilliseconds(passes[i].second);
         }
     }
-    const double frameMilliseconds = std::accumulate(totals.begin(), totals.end(), 0.0) / static_cast<double>(state.iterations());
-    state.counters["fps"] = 1000.0 / frameMilliseconds;
-    saveOutputImage(renderer, std::to_string(width) + "x" + std::to_string(height) + "_" + pose.name);
     const auto iterations = static_cast<double>(state.iterations());
+    state.counters["fps"] = 1000.0 * iterations / std::accumulate(totals.begin(), totals.end(), 0.0);
     for (std::size_t i = 0; i < passes.size(); ++i) {
         state.counters[passes[i].first] = totals[i] / iterations;
+    }
+}
+
+// The frame after the picture frames once more, each pass counted on its own
+// by callgrind when it runs under it (scripts/callgrind-passes.sh): the
+// instruction counts do not depend on what else the machine is doing.
+void callgrindFrame(benchmark::State& state, int width, int height, Pose pose)
+{
+    Scene scene(width, height, pose);
+    scene.drawPictureFrames();
+    glFinish();
+    for (auto _ : state) {
+        CALLGRIND_START_INSTRUMENTATION;
+        for (const auto& pass : scene.passes()) {
+            CALLGRIND_ZERO_STATS;
+            pass.second();
+            glFinish();
+            CALLGRIND_DUMP_STATS_AT(pass.first);
+        }
+        CALLGRIND_STOP_INSTRUMENTATION;
     }
 }
 
@@ -157,7 +220,7 @@ void frame(benchmark::State& state, int width, int height, Pose pose)
 // the output image.
 void floorFrame(benchmark::State& state, int width, int height)
 {
-    Scene scene(width, height);
+    Scene scene(width, height, Poses[0]);
     Renderer& renderer = *scene.m_Renderer;
     for (auto _ : state) {
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, renderer.m_GBuffer.m_FBO);
@@ -183,6 +246,15 @@ int registerFrameBenchmarks()
             benchmark::RegisterBenchmark(("frame/" + suffix + "/" + pose.name).c_str(), frame, size[0], size[1], pose)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime();
+        }
+    }
+    for (const auto& size : Sizes) {
+        const std::string suffix = std::to_string(size[0]) + "x" + std::to_string(size[1]);
+        for (const Pose& pose : Poses) {
+            benchmark::RegisterBenchmark(("callgrind/" + suffix + "/" + pose.name).c_str(), callgrindFrame, size[0],
+                                         size[1], pose)
+                ->Iterations(1)
+                ->Unit(benchmark::kMillisecond);
         }
     }
     return 0;
