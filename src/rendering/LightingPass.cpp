@@ -33,6 +33,18 @@ LightingPass::LightingPass(unsigned int width, unsigned int height, GLuint outpu
     for (int i = 0; i < 4; ++i) {
         m_SpotLightLocations[i] = glGetUniformLocation(m_SpotLightProgram, SamplerNames[i]);
     }
+
+    GLint outputTexture = 0;
+    glGetNamedFramebufferAttachmentParameteriv(m_OutputFBO, GL_COLOR_ATTACHMENT0,
+                                               GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &outputTexture);
+    glCreateFramebuffers(1, &m_LightFBO);
+    glNamedFramebufferTexture(m_LightFBO, GL_COLOR_ATTACHMENT0, static_cast<GLuint>(outputTexture), 0);
+    glNamedFramebufferTexture(m_LightFBO, GL_DEPTH_ATTACHMENT, m_GBuffer->m_DepthTexture, 0);
+}
+
+LightingPass::~LightingPass()
+{
+    glDeleteFramebuffers(1, &m_LightFBO);
 }
 
 void LightingPass::render(const glm::vec3& cameraPosition)
@@ -52,6 +64,10 @@ void LightingPass::render(const glm::vec3& cameraPosition)
     glClear(GL_COLOR_BUFFER_BIT);
 
     bindPointLightInputs(cameraPosition);
+    // A volume's inner side lies behind every surface inside the volume.
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_LightFBO);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_GEQUAL);
     for (const auto& sun : m_World->m_Lights) {
         if (sun->m_LightVisible) {
             sun->drawLight();
@@ -59,6 +75,9 @@ void LightingPass::render(const glm::vec3& cameraPosition)
     }
     bindSpotLightInputs();
     m_World->m_SpotLight.drawLight();
+    glDepthFunc(GL_LESS);
+    glDisable(GL_DEPTH_TEST);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_OutputFBO);
 
     glDisable(GL_CULL_FACE);
     glDisable(GL_BLEND);

@@ -20,6 +20,9 @@ class LightingPass {
 public:
     LightingPass(unsigned int width, unsigned int height, GLuint outputFBO, GBuffer* gBuffer,
                  std::shared_ptr<Worlds::World> world);
+    ~LightingPass();
+    LightingPass(const LightingPass&) = delete;
+    LightingPass& operator=(const LightingPass&) = delete;
 
     void render(const glm::vec3& cameraPosition);
     void bindPointLightInputs(const glm::vec3& cameraPosition);
@@ -34,6 +37,10 @@ public:
     std::array<GLint, 6> m_PointLightLocations{};
     GLuint m_SpotLightProgram = 0;
     std::array<GLint, 4> m_SpotLightLocations{};
+    // Draws into the output image, depth-tested against the G-buffer's depth:
+    // the parts of a light volume in front of the surfaces they would light
+    // (and over the sky) are dropped before any shading.
+    GLuint m_LightFBO = 0;
 
 private:
     void bindGBufferTextures(GLuint program, const std::array<GLint, 4>& samplerLocations);
