@@ -3,6 +3,7 @@
 #include "helpers/ExceptionWithMsg.h"
 #include "helpers/FilePath.h"
 
+#include <algorithm>
 #include <array>
 #include <map>
 
@@ -13,6 +14,9 @@
 namespace Orbivane::Models {
 
 namespace {
+
+// Rounding in the plane arithmetic must never drop a model that just reaches the screen.
+constexpr float BoundSafety = 1.001f;
 
 // The importer gives every face corner a vertex of its own. Corners that
 // agree in every attribute are merged, so that a draw transforms each
@@ -50,10 +54,15 @@ Model::Model(const std::string& path)
     const auto cached = s_MeshCache.find(path);
     if (cached != s_MeshCache.end()) {
         m_Meshes = cached->second;
-        return;
+    } else {
+        loadModel(path);
+        s_MeshCache[path] = m_Meshes;
     }
-    loadModel(path);
-    s_MeshCache[path] = m_Meshes;
+    for (const Mesh& mesh : *m_Meshes) {
+        for (const Vertex& vertex : mesh.m_Vertices) {
+            m_BoundingRadius = std::max(m_BoundingRadius, glm::length(glm::vec3(vertex.position)));
+        }
+    }
 }
 
 void Model::draw() const
@@ -61,6 +70,23 @@ void Model::draw() const
     for (const Mesh& mesh : *m_Meshes) {
         mesh.draw();
     }
+}
+
+bool Model::mayReachScreen(const glm::mat4& modelViewProjection) const
+{
+    // The clip planes in the model's own space, from the rows of the matrix:
+    // a point p is inside plane (n, w) when dot(n, p) + w >= 0. The model's
+    // origin is p = 0, so the test needs w and the length of n only.
+    const glm::mat4 rows = glm::transpose(modelViewProjection);
+    for (int axis = 0; axis < 3; ++axis) {
+        for (const float side : {1.0f, -1.0f}) {
+            const glm::vec4 plane = rows[3] + side * rows[axis];
+            if (plane.w < -BoundSafety * m_BoundingRadius * glm::length(glm::vec3(plane))) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 void Model::loadModel(const std::string& path)

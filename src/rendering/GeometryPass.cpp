@@ -26,21 +26,29 @@ void GeometryPass::render(const glm::mat4& viewMatrix, const glm::mat4& projecti
     // here every frame rather than inherited.
     glCullFace(GL_BACK);
 
+    // Whatever the culling switch says, a body that cannot reach the screen
+    // is not drawn: it would cost its vertices and leave no pixel.
+    const auto drawIfOnScreen = [](Entities::Entity& entity) {
+        if (entity.m_Model->mayReachScreen(entity.m_ModelViewProjectionMatrix)) {
+            entity.draw();
+        }
+    };
     Worlds::World& world = *m_World;
     world.m_Ship.draw();
     world.m_LeftEngine->draw();
     world.m_RightEngine->draw();
     for (const auto& asteroid : world.m_Asteroids) {
         if (asteroid->m_Visible) {
-            asteroid->draw();
+            drawIfOnScreen(*asteroid);
         }
     }
     for (const auto& sun : world.m_Lights) {
         if (sun->m_Visible) {
-            sun->draw();
+            drawIfOnScreen(*sun);
         }
     }
-    world.getBlackHole().draw();
+    Entities::BlackHole blackHole = world.getBlackHole();
+    drawIfOnScreen(blackHole);
     world.m_Skybox.draw(viewMatrix, projectionMatrix);
 
     glDisable(GL_DEPTH_TEST);

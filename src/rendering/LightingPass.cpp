@@ -69,7 +69,7 @@ void LightingPass::render(const glm::vec3& cameraPosition)
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_GEQUAL);
     for (const auto& sun : m_World->m_Lights) {
-        if (sun->m_LightVisible) {
+        if (sun->m_LightVisible && sun->m_LightVolume->mayReachScreen(sun->m_LightWVP)) {
             sun->drawLight();
         }
     }

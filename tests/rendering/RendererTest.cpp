@@ -235,6 +235,42 @@ TEST_F(RendererTest, CulledRocksLeaveNoTraceWhileTheShipAlwaysDraws)
     EXPECT_NEAR(positionAt(pixelOf(m_World->m_Ship.m_Position)).z, m_World->m_Ship.m_Position.z, 3.0f);
 }
 
+// Whatever the culling switch says, a rock and a light volume behind the
+// camera cost no draw, while culling off still marks them visible.
+TEST_F(RendererTest, BodiesThatCannotReachTheScreenAreNotDrawn)
+{
+    const auto primitivesOf = [](const std::function<void()>& pass) {
+        GLuint query = 0;
+        glGenQueries(1, &query);
+        glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+        pass();
+        glEndQuery(GL_PRIMITIVES_GENERATED);
+        GLuint primitives = 0;
+        glGetQueryObjectuiv(query, GL_QUERY_RESULT, &primitives);
+        glDeleteQueries(1, &query);
+        return primitives;
+    };
+    const auto geometry = [&] {
+        return primitivesOf([this] {
+            m_Renderer->m_GeometryPass->render(m_Renderer->m_ViewMatrix, m_Renderer->m_ProjectionMatrix);
+        });
+    };
+    const auto lighting = [&] {
+        return primitivesOf([this] { m_Renderer->m_LightingPass->render(m_Renderer->m_CameraPosition); });
+    };
+    m_Renderer->prepareFrame();
+    const GLuint withoutBodies = geometry();
+    const auto rock = addAsteroid(onAxis(-30.0f));
+    const auto sun = addSun(onAxis(-200.0f), Red);
+    m_Renderer->prepareFrame();
+    ASSERT_TRUE(rock->m_Visible && sun->m_Visible && sun->m_LightVisible);
+    EXPECT_EQ(geometry(), withoutBodies);
+    EXPECT_EQ(lighting(), 2u) << "the head light's quad only";
+    rock->m_Position = RockPosition;
+    m_Renderer->prepareFrame();
+    EXPECT_GT(geometry(), withoutBodies);
+}
+
 // Whole frames as the game draws them, with both diagnostics switched on.
 class DiagnosticsTest : public RendererTest {
 protected:
