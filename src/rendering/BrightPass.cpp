@@ -15,6 +15,7 @@ namespace {
 
 constexpr float BlurMagnitude = 1.25f;
 constexpr GLenum ColorAttachment0 = GL_COLOR_ATTACHMENT0;
+constexpr GLint BlendedLevels = BrightPass::ChainLength / 2;
 
 }
 
@@ -142,13 +143,20 @@ void BrightPass::blend()
     glDrawBuffers(1, &ColorAttachment0);
     glBindVertexArray(m_BlendVAO);
     glUseProgram(m_BlendProgram);
-    glActiveTexture(GL_TEXTURE0);
-    glUniform1i(m_BlurTexLocation, 0);
-    for (unsigned int i = 0; i < ChainLength; i += 2) {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_BlurFBOs[i]);
-        glReadBuffer(GL_COLOR_ATTACHMENT0);
-        glBindTexture(GL_TEXTURE_2D, m_BlurTextures[i]);
-        glDrawArrays(GL_TRIANGLES, 0, 6);
+    // The horizontally blurred levels, one texture unit each, go on in one
+    // draw: the output is read and written once instead of once per level.
+    GLint units[BlendedLevels];
+    for (GLint level = BlendedLevels - 1; level >= 0; --level) {
+        units[level] = level;
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(level));
+        glBindTexture(GL_TEXTURE_2D, m_BlurTextures[2 * level]);
+    }
+    glUniform1iv(m_BlurTexLocation, BlendedLevels, units);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_BlurFBOs[ChainLength - 2]);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glDrawArrays(GL_TRIANGLES, 0, 6);
+    for (GLint level = BlendedLevels - 1; level >= 0; --level) {
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(level));
         glBindTexture(GL_TEXTURE_2D, 0);
     }
     glBindVertexArray(0);
