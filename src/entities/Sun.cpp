@@ -14,6 +14,8 @@ namespace Orbivane::Entities {
 namespace {
 
 const char* const SphereModel = "res\\models\\GenericSphere.obj";
+// Encloses the unit sphere like the sun's own sphere, with far fewer faces.
+const char* const LightVolumeModel = "res\\models\\LightVolume.obj";
 
 // The light ends where attenuation has reduced it to one step of an 8-bit channel.
 constexpr float AttenuationAtEdge = 256.0f;
@@ -33,7 +35,7 @@ Sun::Sun(const glm::vec3& position, const glm::vec3& color)
     m_ModelViewProjectionMatrixLocation = glGetUniformLocation(m_Program, "modelViewProjectionMatrix");
     m_SurfaceColorLocation = glGetUniformLocation(m_Program, "sunSurfaceColor");
 
-    m_LightVolume = std::make_shared<Models::Model>(SphereModel);
+    m_LightVolume = std::make_shared<Models::Model>(LightVolumeModel);
     m_LightProgram = Helpers::ShaderManager::instance().getProgram("PointLight");
     m_WVPLocation = glGetUniformLocation(m_LightProgram, "gWVP");
     m_LightPositionLocation = glGetUniformLocation(m_LightProgram, "LightPosition");

@@ -24,7 +24,7 @@ TEST(ModelAssets, EveryModelIsAClosedOutwardTexturedTriangleMeshOfItsSize)
         bool lightVolume;  // its flat faces must not cut into the unit sphere it stands for
     } models[] = {{"Ship.obj", 0.0f, kAny, false}, {"ShipEngine.obj", 0.0f, kAny, false},
                   {"Asteroid.obj", 3.0f, 6.5f, false}, {"BlackHole.obj", 4.75f, 11.0f, false},
-                  {"GenericSphere.obj", 0.99f, 1.02f, true}};
+                  {"GenericSphere.obj", 0.99f, 1.02f, true}, {"LightVolume.obj", 0.99f, 1.06f, true}};
     for (const auto& model : models) {
         SCOPED_TRACE(model.name);
         Assimp::Importer importer;

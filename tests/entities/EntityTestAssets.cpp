@@ -42,7 +42,9 @@ AssetDir::AssetDir()
     for (const char* model : {"Ship", "ShipEngine", "Asteroid", "BlackHole"}) {
         m_Dir.writeFile(std::string("res/models/") + model + ".obj", QuadObj);
     }
-    fs::create_symlink(OrbivaneTest::gameDir() / "res/models/GenericSphere.obj", root / "res/models/GenericSphere.obj");
+    for (const char* sphere : {"res/models/GenericSphere.obj", "res/models/LightVolume.obj"}) {
+        fs::create_symlink(OrbivaneTest::gameDir() / sphere, root / sphere);
+    }
     const fs::path textures = root / "res" / "textures";
     fs::create_directories(textures / "skybox");
     const std::pair<const char*, glm::ivec3> images[] = {{"Ship.png", ShipTexel}, {"ShipEngine.png", ShipTexel},

@@ -25,7 +25,10 @@ void writeModels(const std::filesystem::path& modelsDir)
     ObjWriter::write(modelsDir / "ShipEngine.obj", ShipEngineShape::build(), kHardSurfaceCrease);
     ObjWriter::write(modelsDir / "Asteroid.obj", AsteroidShape::build(), kRockCrease);
     ObjWriter::write(modelsDir / "BlackHole.obj", BlackHoleShape::build(), kHardSurfaceCrease);
-    ObjWriter::write(modelsDir / "GenericSphere.obj", SphereShape::buildEnclosingUnitSphere(), kRoundCrease);
+    ObjWriter::write(modelsDir / "GenericSphere.obj", SphereShape::buildEnclosingUnitSphere(48, 24), kRoundCrease);
+    // Only the pixels inside a light volume matter, not its outline: a coarse
+    // sphere saves the forty volumes most of their vertices and triangles.
+    ObjWriter::write(modelsDir / "LightVolume.obj", SphereShape::buildEnclosingUnitSphere(16, 8), kRoundCrease);
 }
 
 }

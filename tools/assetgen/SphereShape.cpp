@@ -12,8 +12,6 @@ namespace AssetGen {
 
 namespace {
 
-constexpr int kLightVolumeSegments = 48;
-constexpr int kLightVolumeRings = 24;
 // Keeps the faces outside radius 1 after the coordinates are rounded to six
 // decimals in the file.
 constexpr float kRoundingMargin = 1.00001f;
@@ -37,9 +35,9 @@ MeshBuilder SphereShape::build(float radius, int segments, int rings)
     return sphere;
 }
 
-MeshBuilder SphereShape::buildEnclosingUnitSphere()
+MeshBuilder SphereShape::buildEnclosingUnitSphere(int segments, int rings)
 {
-    MeshBuilder sphere = build(1.0f, kLightVolumeSegments, kLightVolumeRings);
+    MeshBuilder sphere = build(1.0f, segments, rings);
     sphere.scale(kRoundingMargin / nearestFacePlane(sphere));
     return sphere;
 }

@@ -13,7 +13,7 @@ public:
     // The sun and the point light's volume. The volume is drawn scaled to
     // the light's radius and must cover every pixel the light can reach, so
     // every flat face lies at least at distance 1 from the centre.
-    static MeshBuilder buildEnclosingUnitSphere();
+    static MeshBuilder buildEnclosingUnitSphere(int segments, int rings);
     // Smallest distance from the origin to the plane of any triangle.
     static float nearestFacePlane(const MeshBuilder& mesh);
 };
