@@ -49,7 +49,12 @@ void GeometryPass::render(const glm::mat4& viewMatrix, const glm::mat4& projecti
     }
     Entities::BlackHole blackHole = world.getBlackHole();
     drawIfOnScreen(blackHole);
+    // The sky is no surface: its position, normal and lighting factors are
+    // the zeros of the clear, so only its colour and glow are written.
+    static const GLenum SkyTargets[] = {GL_NONE, GL_COLOR_ATTACHMENT1, GL_NONE, GL_NONE, GL_COLOR_ATTACHMENT4};
+    glDrawBuffers(5, SkyTargets);
     world.m_Skybox.draw(viewMatrix, projectionMatrix);
+    glDrawBuffers(static_cast<GLsizei>(m_GBuffer->m_DrawBuffers.size()), m_GBuffer->m_DrawBuffers.data());
 
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
