@@ -5,8 +5,10 @@
 
 #include <stb_image.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace Orbivane::Helpers {
 
@@ -40,12 +42,60 @@ RgbImage decodeRgb(const std::string& path)
     return image;
 }
 
-// Rows of an RGB image need not be a multiple of four bytes long, so the
-// upload must not assume GL's default row alignment.
+int roundedMean(int first, int second)
+{
+    return (first + second + 1) / 2;
+}
+
+// The next smaller mipmap level: each texel the mean of (up to) 2 x 2
+// texels, the two of each row first, rounded as the software rasteriser's
+// own mipmap generation rounds, so the levels come out as glGenerateMipmap
+// makes them there, without the shader that it compiles for every kind of
+// texture during the start.
+std::vector<stbi_uc> halved(const stbi_uc* level, int width, int height, int halfWidth, int halfHeight)
+{
+    std::vector<stbi_uc> half(static_cast<std::size_t>(halfWidth) * static_cast<std::size_t>(halfHeight) * 3);
+    const auto at = [level, width](int x, int y, int channel) {
+        return static_cast<int>(level[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                                       static_cast<std::size_t>(x)) * 3 + static_cast<std::size_t>(channel)]);
+    };
+    stbi_uc* texel = half.data();
+    for (int y = 0; y < halfHeight; ++y) {
+        const int top = std::min(2 * y, height - 1);
+        const int bottom = std::min(2 * y + 1, height - 1);
+        for (int x = 0; x < halfWidth; ++x) {
+            const int left = std::min(2 * x, width - 1);
+            const int right = std::min(2 * x + 1, width - 1);
+            for (int channel = 0; channel < 3; ++channel) {
+                *texel++ = static_cast<stbi_uc>(roundedMean(roundedMean(at(left, top, channel), at(right, top, channel)),
+                                                            roundedMean(at(left, bottom, channel),
+                                                                        at(right, bottom, channel))));
+            }
+        }
+    }
+    return half;
+}
+
+// The image and all its mipmap levels down to 1 x 1. Rows of an RGB image
+// need not be a multiple of four bytes long, so the upload must not assume
+// GL's default row alignment.
 void uploadRgb(GLenum target, const RgbImage& image)
 {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(target, 0, GL_RGB, image.width, image.height, 0, GL_RGB, GL_UNSIGNED_BYTE, image.pixels.get());
+    std::vector<stbi_uc> level;
+    const stbi_uc* pixels = image.pixels.get();
+    int width = image.width;
+    int height = image.height;
+    for (GLint index = 1; width > 1 || height > 1; ++index) {
+        const int halfWidth = std::max(width / 2, 1);
+        const int halfHeight = std::max(height / 2, 1);
+        level = halved(pixels, width, height, halfWidth, halfHeight);
+        pixels = level.data();
+        width = halfWidth;
+        height = halfHeight;
+        glTexImage2D(target, index, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    }
 }
 
 }
@@ -70,7 +120,6 @@ GLuint TextureManager::loadTexture(const std::string& path)
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     uploadRgb(GL_TEXTURE_2D, image);
-    glGenerateMipmap(GL_TEXTURE_2D);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -117,7 +166,6 @@ GLuint loadCubemap(const std::string& directory, const std::string& right, const
         }
         uploadRgb(static_cast<GLenum>(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face), image);
     }
-    glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
