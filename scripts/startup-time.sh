@@ -4,7 +4,7 @@
 # introduction, seen in the window through the X server (one process that
 # looks every 3 ms). Prints each run and the median in milliseconds.
 #
-# usage: scripts/startup-time.sh [runs=5]
+# usage: scripts/startup-time.sh [runs=5] [game folder=build/game]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,14 +13,15 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 runs="${1:-5}"
+game_dir="$(realpath "${2:-build/game}")"
 cmake --build build --target orbivane orbivane_screenshot > /dev/null
 shooter="$PWD/build/tools/screenshot/orbivane_screenshot"
-executable="$PWD/build/game/orbivane"
+executable="$game_dir/orbivane"
 work="$(mktemp -d)"
 game=""
 trap '[ -z "$game" ] || kill "$game" 2> /dev/null || true; rm -rf "$work"' EXIT
-ln -s "$PWD/build/game/res" "$work/res"
-ln -s "$PWD/build/game/shader" "$work/shader"
+ln -s "$game_dir/res" "$work/res"
+ln -s "$game_dir/shader" "$work/shader"
 
 times=()
 for run in $(seq 1 "$runs"); do
