@@ -110,28 +110,24 @@ TEST_F(TextureManagerTest, CubemapFacesFollowTheFileOrderAndAFailureNamesTheFace
 // own generation makes of the same image.
 TEST_F(TextureManagerTest, MipmapLevelsMatchTheDriversOwn)
 {
-    constexpr int Width = 64;
-    constexpr int Height = 32;
+    constexpr int Width = 64, Height = 32;
     Bytes pixels(Width * Height * 3);
     unsigned int noise = 1;
     for (unsigned char& byte : pixels) {
-        noise = noise * 1103515245u + 12345u;
-        byte = static_cast<unsigned char>(noise >> 16);
+        byte = static_cast<unsigned char>((noise = noise * 1103515245u + 12345u) >> 16);
     }
     writePng("mips.png", pixels, Width);
     const GLuint loaded = m_Textures.loadTexture("mips.png");
     GLuint generated = 0;
-    glGenTextures(1, &generated);
+    glCreateTextures(GL_TEXTURE_2D, 1, &generated);
     glBindTexture(GL_TEXTURE_2D, generated);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, Width, Height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     glGenerateMipmap(GL_TEXTURE_2D);
     for (int level = 1; Width >> level > 0; ++level) {
-        Bytes ours(static_cast<std::size_t>((Width >> level) * std::max(Height >> level, 1) * 4));
-        Bytes drivers(ours.size());
-        glGetTextureImage(loaded, level, GL_RGBA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(ours.size()), ours.data());
-        glGetTextureImage(generated, level, GL_RGBA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(drivers.size()),
-                          drivers.data());
+        const auto size = static_cast<GLsizei>((Width >> level) * std::max(Height >> level, 1) * 4);
+        Bytes ours(static_cast<std::size_t>(size)), drivers(static_cast<std::size_t>(size));
+        glGetTextureImage(loaded, level, GL_RGBA, GL_UNSIGNED_BYTE, size, ours.data());
+        glGetTextureImage(generated, level, GL_RGBA, GL_UNSIGNED_BYTE, size, drivers.data());
         EXPECT_EQ(ours, drivers) << "level " << level;
     }
     glDeleteTextures(1, &generated);
