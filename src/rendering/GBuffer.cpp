@@ -42,6 +42,13 @@ GBuffer::GBuffer(unsigned int width, unsigned int height)
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, m_DepthTexture, 0);
     glDrawBuffers(static_cast<GLsizei>(m_DrawBuffers.size()), m_DrawBuffers.data());
 
+    glCreateTextures(GL_TEXTURE_2D, 1, &m_ReflectorDepthTexture);
+    glTextureStorage2D(m_ReflectorDepthTexture, 1, GL_DEPTH_COMPONENT32F, static_cast<GLsizei>(m_Width),
+                       static_cast<GLsizei>(m_Height));
+    glCreateFramebuffers(1, &m_ReflectorDepthFBO);
+    glNamedFramebufferTexture(m_ReflectorDepthFBO, GL_DEPTH_ATTACHMENT, m_ReflectorDepthTexture, 0);
+    glNamedFramebufferDrawBuffer(m_ReflectorDepthFBO, GL_NONE);
+
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
     if (status != GL_FRAMEBUFFER_COMPLETE) {
         throw Helpers::ExceptionWithMsg("GBuffer creation failed. Error: " + std::to_string(status));
@@ -60,6 +67,16 @@ GBuffer::~GBuffer()
     if (m_DepthTexture != 0) {
         glDeleteTextures(1, &m_DepthTexture);
     }
+    glDeleteFramebuffers(1, &m_ReflectorDepthFBO);
+    glDeleteTextures(1, &m_ReflectorDepthTexture);
+}
+
+void GBuffer::keepReflectorDepth() const
+{
+    const auto width = static_cast<GLint>(m_Width);
+    const auto height = static_cast<GLint>(m_Height);
+    glBlitNamedFramebuffer(m_FBO, m_ReflectorDepthFBO, 0, 0, width, height, 0, 0, width, height,
+                           GL_DEPTH_BUFFER_BIT, GL_NEAREST);
 }
 
 void GBuffer::attachColorTexture(unsigned int index, GLint internalFormat, GLint filter)

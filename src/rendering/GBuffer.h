@@ -21,6 +21,14 @@ public:
     GLuint m_Textures[5] = {};
     GLuint m_DepthTexture = 0;
     std::vector<GLenum> m_DrawBuffers;
+    // The depth of the surfaces that reflect light, before the suns and the
+    // black hole, which reflect none, cover them: the lights need to shade
+    // only the pixels in front of this depth.
+    GLuint m_ReflectorDepthTexture = 0;
+    GLuint m_ReflectorDepthFBO = 0;
+
+    // Keeps the depth drawn so far as the reflectors' depth.
+    void keepReflectorDepth() const;
 
 private:
     void attachColorTexture(unsigned int index, GLint internalFormat, GLint filter);

@@ -42,6 +42,7 @@ void GeometryPass::render(const glm::mat4& viewMatrix, const glm::mat4& projecti
             drawIfOnScreen(*asteroid);
         }
     }
+    m_GBuffer->keepReflectorDepth();
     for (const auto& sun : world.m_Lights) {
         if (sun->m_Visible) {
             drawIfOnScreen(*sun);

@@ -39,7 +39,7 @@ LightingPass::LightingPass(unsigned int width, unsigned int height, GLuint outpu
                                                GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &outputTexture);
     glCreateFramebuffers(1, &m_LightFBO);
     glNamedFramebufferTexture(m_LightFBO, GL_COLOR_ATTACHMENT0, static_cast<GLuint>(outputTexture), 0);
-    glNamedFramebufferTexture(m_LightFBO, GL_DEPTH_ATTACHMENT, m_GBuffer->m_DepthTexture, 0);
+    glNamedFramebufferTexture(m_LightFBO, GL_DEPTH_ATTACHMENT, m_GBuffer->m_ReflectorDepthTexture, 0);
 }
 
 LightingPass::~LightingPass()
@@ -64,7 +64,10 @@ void LightingPass::render(const glm::vec3& cameraPosition)
     glClear(GL_COLOR_BUFFER_BIT);
 
     bindPointLightInputs(cameraPosition);
-    // A volume's inner side lies behind every surface inside the volume.
+    // A volume's inner side lies behind every surface inside the volume. The
+    // depth tested against is that of the surfaces that reflect light: where
+    // a sun or the black hole shows, the lights add nothing, and behind it
+    // there is either sky or a reflector whose pixels shade to nothing too.
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_LightFBO);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_GEQUAL);

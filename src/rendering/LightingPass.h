@@ -37,9 +37,10 @@ public:
     std::array<GLint, 6> m_PointLightLocations{};
     GLuint m_SpotLightProgram = 0;
     std::array<GLint, 4> m_SpotLightLocations{};
-    // Draws into the output image, depth-tested against the G-buffer's depth:
-    // the parts of a light volume in front of the surfaces they would light
-    // (and over the sky) are dropped before any shading.
+    // Draws into the output image, depth-tested against the depth of the
+    // surfaces that reflect light (see GBuffer): the parts of a light volume
+    // in front of the surfaces they would light, over the sky or over what
+    // reflects nothing, are dropped before any shading.
     GLuint m_LightFBO = 0;
 
 private:
