@@ -42,18 +42,18 @@ GBuffer::GBuffer(unsigned int width, unsigned int height)
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, m_DepthTexture, 0);
     glDrawBuffers(static_cast<GLsizei>(m_DrawBuffers.size()), m_DrawBuffers.data());
 
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        throw Helpers::ExceptionWithMsg("GBuffer creation failed. Error: " + std::to_string(status));
+    }
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+
     glCreateTextures(GL_TEXTURE_2D, 1, &m_ReflectorDepthTexture);
     glTextureStorage2D(m_ReflectorDepthTexture, 1, GL_DEPTH_COMPONENT32F, static_cast<GLsizei>(m_Width),
                        static_cast<GLsizei>(m_Height));
     glCreateFramebuffers(1, &m_ReflectorDepthFBO);
     glNamedFramebufferTexture(m_ReflectorDepthFBO, GL_DEPTH_ATTACHMENT, m_ReflectorDepthTexture, 0);
     glNamedFramebufferDrawBuffer(m_ReflectorDepthFBO, GL_NONE);
-
-    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-    if (status != GL_FRAMEBUFFER_COMPLETE) {
-        throw Helpers::ExceptionWithMsg("GBuffer creation failed. Error: " + std::to_string(status));
-    }
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
 }
 
 GBuffer::~GBuffer()
