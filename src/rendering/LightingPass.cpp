@@ -69,6 +69,7 @@ void LightingPass::render(const glm::vec3& cameraPosition)
     // a sun or the black hole shows, the lights add nothing, and behind it
     // there is either sky or a reflector whose pixels shade to nothing too.
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_LightFBO);
+    glDepthMask(GL_FALSE);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_GEQUAL);
     for (const auto& sun : m_World->m_Lights) {
