@@ -45,6 +45,10 @@ App::App()
 
 App::~App()
 {
+    // Everything that holds GL objects deletes them while the context lives.
+    m_Renderer.reset();
+    m_Controls.reset();
+    m_World.reset();
     glfwTerminate();
 }
 

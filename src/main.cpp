@@ -25,6 +25,9 @@ void waitForKey()
 
 int main()
 {
+    // A console read through a pipe or a file keeps up with the game, and a
+    // crash loses no line already printed.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     try {
         Orbivane::App app;

@@ -14,6 +14,12 @@ GUI::GUI(int type, float x, float y, float width, float height, GLuint frameBuff
     init();
 }
 
+GUI::~GUI()
+{
+    glDeleteVertexArrays(1, &m_VAO);
+    glDeleteBuffers(1, &m_VBO);
+}
+
 void GUI::init()
 {
     m_GUIProgram = Helpers::ShaderManager::instance().getProgram("GUILinear");

@@ -20,6 +20,9 @@ public:
     // screenWidth x screenHeight pixels and drawn into frameBuffer.
     GUI(int type, float x, float y, float width, float height, GLuint frameBuffer, int screenWidth,
         int screenHeight);
+    ~GUI();
+    GUI(const GUI&) = delete;
+    GUI& operator=(const GUI&) = delete;
 
     void draw() override;
     virtual void init();

@@ -117,21 +117,6 @@ void decodeWav(const std::string& path, AudioData& audioData)
     audioData.durationMs = durationMs(audioData.pcm.size(), info.samplerate);
 }
 
-// Without a device (or a context) OpenAL ignores every later call, which is
-// exactly the silent game we want on a machine without sound.
-void openDefaultDevice()
-{
-    ALCdevice* device = alcOpenDevice(nullptr);
-    if (device == nullptr) {
-        return;
-    }
-    const ALCint attributes[] = {ALC_FREQUENCY, 44100, 0};
-    ALCcontext* context = alcCreateContext(device, attributes);
-    if (context != nullptr) {
-        alcMakeContextCurrent(context);
-    }
-}
-
 ALuint createSource(ALuint buffer, bool looping)
 {
     ALuint source = 0;
@@ -155,6 +140,41 @@ PlaySound::PlaySound()
 {
     openDefaultDevice();
     computeFIRCoefficients();
+}
+
+PlaySound::~PlaySound()
+{
+    if (m_Context != nullptr) {
+        // Someone else has closed the device already.
+        if (alcGetCurrentContext() != m_Context) {
+            return;
+        }
+        for (const auto& entry : m_Sounds) {
+            alDeleteSources(1, &entry.second.source);
+            alDeleteSources(1, &entry.second.loopSource);
+            alDeleteBuffers(1, &entry.second.buffer);
+        }
+        alcMakeContextCurrent(nullptr);
+        alcDestroyContext(m_Context);
+    }
+    if (m_Device != nullptr) {
+        alcCloseDevice(m_Device);
+    }
+}
+
+// Without a device (or a context) OpenAL ignores every later call, which is
+// exactly the silent game we want on a machine without sound.
+void PlaySound::openDefaultDevice()
+{
+    m_Device = alcOpenDevice(nullptr);
+    if (m_Device == nullptr) {
+        return;
+    }
+    const ALCint attributes[] = {ALC_FREQUENCY, 44100, 0};
+    m_Context = alcCreateContext(m_Device, attributes);
+    if (m_Context != nullptr) {
+        alcMakeContextCurrent(m_Context);
+    }
 }
 
 void PlaySound::setFIREnabled(bool enabled)

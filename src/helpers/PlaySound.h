@@ -3,9 +3,12 @@
 #include "helpers/AudioData.h"
 #include "helpers/PlayMode.h"
 
+#include <AL/alc.h>
+
 #include <array>
 #include <map>
 #include <string>
+
 
 namespace Orbivane::Helpers {
 
@@ -19,6 +22,9 @@ public:
 
     static PlaySound& instance();
 
+    // Closes the device at exit, so that the sound library has nothing left
+    // to complain about.
+    ~PlaySound();
     PlaySound(const PlaySound&) = delete;
     PlaySound& operator=(const PlaySound&) = delete;
 
@@ -43,7 +49,10 @@ private:
     void loadSound(const std::string& path, AudioData& audioData) const;
     void loadAudio(const std::string& path, AudioData& audioData) const;
     void computeFIRCoefficients();
+    void openDefaultDevice();
 
+    ALCdevice* m_Device = nullptr;
+    ALCcontext* m_Context = nullptr;
     std::map<std::string, AudioData> m_Sounds;
     FIRCoefficients m_FIRCoeff{};
     bool m_ApplyFIR = false;

@@ -87,6 +87,14 @@ Text::Text(GLuint frameBuffer, int screenWidth, int screenHeight)
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
+Text::~Text()
+{
+    glDeleteVertexArrays(1, &m_VertexArray);
+    glDeleteBuffers(1, &m_VertexBuffer);
+    glDeleteBuffers(1, &m_UVBuffer);
+    glDeleteTextures(1, &m_FontTexture);
+}
+
 GLuint Text::loadFont()
 {
     const std::vector<std::uint8_t> file = readFontFile();

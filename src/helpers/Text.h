@@ -14,6 +14,7 @@ namespace Orbivane::Helpers {
 class Text {
 public:
     Text(GLuint frameBuffer, int screenWidth, int screenHeight);
+    ~Text();
     Text(const Text&) = delete;
     Text& operator=(const Text&) = delete;
 

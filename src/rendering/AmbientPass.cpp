@@ -15,6 +15,12 @@ AmbientPass::AmbientPass(GBuffer* gBuffer) : m_GBuffer(gBuffer), m_QuadVertices(
     glBindVertexArray(0);
 }
 
+AmbientPass::~AmbientPass()
+{
+    glDeleteVertexArrays(1, &m_VAO);
+    glDeleteBuffers(1, &m_VBO);
+}
+
 void AmbientPass::render()
 {
     // Added on top of the lighting pass's sum with its one-to-one blending.

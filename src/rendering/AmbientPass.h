@@ -13,6 +13,9 @@ class GBuffer;
 class AmbientPass {
 public:
     explicit AmbientPass(GBuffer* gBuffer);
+    ~AmbientPass();
+    AmbientPass(const AmbientPass&) = delete;
+    AmbientPass& operator=(const AmbientPass&) = delete;
 
     void render();
 

@@ -28,6 +28,21 @@ BrightPass::BrightPass(GBuffer* gBuffer, GLuint outputFBO, unsigned int width, u
     m_DumpGBuffer = Helpers::IniSettings::getFlag("DumpGBuffer", false);
 }
 
+BrightPass::~BrightPass()
+{
+    release();
+}
+
+void BrightPass::release()
+{
+    glDeleteFramebuffers(ChainLength, m_BlurFBOs);
+    glDeleteTextures(ChainLength, m_BlurTextures);
+    glDeleteVertexArrays(1, &m_BlurVAO);
+    glDeleteBuffers(1, &m_BlurVBO);
+    glDeleteVertexArrays(1, &m_BlendVAO);
+    glDeleteBuffers(1, &m_BlendVBO);
+}
+
 ChainSize BrightPass::chainSize(unsigned int step, unsigned int width, unsigned int height)
 {
     // Even steps shrink the width to the next level, odd steps the height.
@@ -60,6 +75,8 @@ void BrightPass::createTextures()
         glBindTexture(GL_TEXTURE_2D, 0);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         if (status != GL_FRAMEBUFFER_COMPLETE) {
+            // No destructor runs for a pass that fails to construct.
+            release();
             throw Helpers::ExceptionWithMsg("BrightPass creation failed. Error: " + std::to_string(status));
         }
     }

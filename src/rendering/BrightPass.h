@@ -21,6 +21,7 @@ public:
     static constexpr unsigned int ChainLength = 8;
 
     BrightPass(GBuffer* gBuffer, GLuint outputFBO, unsigned int width, unsigned int height);
+    ~BrightPass();
     BrightPass(const BrightPass&) = delete;
     BrightPass& operator=(const BrightPass&) = delete;
 
@@ -49,6 +50,7 @@ public:
     std::vector<float> m_BlendQuad;
 
 private:
+    void release();
     void createTextures();
     void createPrograms();
     void blurStep(GLuint sourceTexture, unsigned int i);

@@ -4,6 +4,7 @@
 #include "rendering/TargetTexture.h"
 
 #include <string>
+#include <utility>
 
 namespace Orbivane::Rendering {
 
@@ -58,17 +59,35 @@ GBuffer::GBuffer(unsigned int width, unsigned int height)
 
 GBuffer::~GBuffer()
 {
-    if (m_FBO != 0) {
-        glDeleteFramebuffers(1, &m_FBO);
-    }
-    if (m_Textures[0] != 0) {
-        glDeleteTextures(5, m_Textures);
-    }
-    if (m_DepthTexture != 0) {
-        glDeleteTextures(1, &m_DepthTexture);
-    }
+    // Names of 0 are ignored: a moved-from G-buffer deletes nothing.
+    glDeleteFramebuffers(1, &m_FBO);
+    glDeleteTextures(5, m_Textures);
+    glDeleteTextures(1, &m_DepthTexture);
     glDeleteFramebuffers(1, &m_ReflectorDepthFBO);
     glDeleteTextures(1, &m_ReflectorDepthTexture);
+}
+
+GBuffer::GBuffer(GBuffer&& other) noexcept : m_Width(0), m_Height(0)
+{
+    swap(other);
+}
+
+GBuffer& GBuffer::operator=(GBuffer&& other) noexcept
+{
+    swap(other);
+    return *this;
+}
+
+void GBuffer::swap(GBuffer& other) noexcept
+{
+    std::swap(m_Width, other.m_Width);
+    std::swap(m_Height, other.m_Height);
+    std::swap(m_FBO, other.m_FBO);
+    std::swap(m_Textures, other.m_Textures);
+    std::swap(m_DepthTexture, other.m_DepthTexture);
+    std::swap(m_DrawBuffers, other.m_DrawBuffers);
+    std::swap(m_ReflectorDepthTexture, other.m_ReflectorDepthTexture);
+    std::swap(m_ReflectorDepthFBO, other.m_ReflectorDepthFBO);
 }
 
 void GBuffer::keepReflectorDepth() const

@@ -14,6 +14,10 @@ public:
     ~GBuffer();
     GBuffer(const GBuffer&) = delete;
     GBuffer& operator=(const GBuffer&) = delete;
+    // A G-buffer of a new size takes the place of the old one, whose GL
+    // objects go with it; passes keep pointing at the same object.
+    GBuffer(GBuffer&& other) noexcept;
+    GBuffer& operator=(GBuffer&& other) noexcept;
 
     unsigned int m_Width;
     unsigned int m_Height;
@@ -31,6 +35,7 @@ public:
     void keepReflectorDepth() const;
 
 private:
+    void swap(GBuffer& other) noexcept;
     void attachColorTexture(unsigned int index, GLint internalFormat, GLint filter);
 };
 

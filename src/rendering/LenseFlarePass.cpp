@@ -56,6 +56,12 @@ LenseFlarePass::LenseFlarePass(GBuffer* gBuffer, GLuint outputFBO, unsigned int 
     glBindVertexArray(0);
 }
 
+LenseFlarePass::~LenseFlarePass()
+{
+    glDeleteVertexArrays(1, &m_VAO);
+    glDeleteBuffers(1, &m_VBO);
+}
+
 std::vector<FlareSource> LenseFlarePass::visibleSources()
 {
     std::vector<FlareSource> candidates;

@@ -21,6 +21,8 @@ public:
 
     LenseFlarePass(GBuffer* gBuffer, GLuint outputFBO, unsigned int width, unsigned int height,
                    Worlds::World* world);
+    // The flare textures belong to the texture cache; only the quad is ours.
+    ~LenseFlarePass();
     LenseFlarePass(const LenseFlarePass&) = delete;
     LenseFlarePass& operator=(const LenseFlarePass&) = delete;
 

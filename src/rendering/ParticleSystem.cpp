@@ -47,6 +47,15 @@ ParticleSystem::ParticleSystem()
     createBuffers();
 }
 
+ParticleSystem::~ParticleSystem()
+{
+    glDeleteProgram(m_UpdateProgram);
+    glDeleteProgram(m_RenderProgram);
+    glDeleteTransformFeedbacks(1, &m_TransformFeedback);
+    glDeleteVertexArrays(2, m_VAOs);
+    glDeleteBuffers(2, m_ParticleBuffers);
+}
+
 void ParticleSystem::resetGenerationParameters()
 {
     m_GenerationPosition = glm::vec3(3.0f, 17.0f, -1.0f);

@@ -15,6 +15,7 @@ public:
     static constexpr unsigned int MaxParticles = 1000;
 
     ParticleSystem();
+    ~ParticleSystem();
     ParticleSystem(const ParticleSystem&) = delete;
     ParticleSystem& operator=(const ParticleSystem&) = delete;
 

@@ -38,6 +38,14 @@ Renderer::Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worl
     m_ParticleSystem.resetGenerationParameters();
 }
 
+Renderer::~Renderer()
+{
+    glDeleteFramebuffers(1, &m_OutputFBO);
+    glDeleteTextures(1, &m_OutputTexture);
+    glDeleteTextures(1, &m_OutputDepthTexture);
+    glDeleteQueries(6, m_PassQueries);
+}
+
 void Renderer::createOutputFramebuffer()
 {
     glGenFramebuffers(1, &m_OutputFBO);

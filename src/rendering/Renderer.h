@@ -33,6 +33,9 @@ class Renderer {
 public:
     Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worlds::World> world,
              const std::shared_ptr<Controls>& controls);
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
 
     void render(const Worlds::GameState& state);
     void createOutputFramebuffer();
