@@ -12,6 +12,7 @@
 #include <GLFW/glfw3.h>
 
 #include <iostream>
+#include <utility>
 
 namespace Orbivane {
 
@@ -40,6 +41,7 @@ App::App()
     m_Controls = std::make_shared<Controls>(windowWidth, windowHeight, &m_World->m_Ship, m_World);
     m_Controls->m_Title = title;
     m_Controls->m_BaseTitle = title;
+    m_Controls->listenTo(m_Window);
     m_Renderer = std::make_shared<Rendering::Renderer>(windowWidth, windowHeight, m_World, m_Controls);
 }
 
@@ -54,15 +56,34 @@ App::~App()
 
 void App::run()
 {
+    // Kept from frame to frame: a paused game draws the state it stopped in.
+    Worlds::GameState state;
     while (!glfwWindowShouldClose(m_Window)) {
+        const bool switchFlipped = std::exchange(m_Controls->m_SwitchFlipped, false);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        const Worlds::GameState state = m_World->update();
-        m_Renderer->render(state);
+        if (m_Controls->m_Pause.active()) {
+            drawPausedFrame(state, switchFlipped);
+        } else {
+            state = m_World->update();
+            m_Renderer->render(state);
+        }
         glfwSwapBuffers(m_Window);
         m_Controls->update(m_Window);
     }
+}
+
+// Showing the last frame again costs next to nothing, so a paused game leaves
+// the machine idle; only a switch that changes the picture draws it anew.
+void App::drawPausedFrame(const Worlds::GameState& state, bool redraw)
+{
+    if (redraw) {
+        m_Controls->m_Pause.atPauseTime([this, &state] { m_Renderer->render(state); });
+    } else {
+        m_Renderer->showAgain();
+    }
+    m_Renderer->m_GUIPass->m_PausedText.draw();
 }
 
 GLFWwindow* App::createContextWindow(int width, int height, const char* title, GLFWmonitor* monitor)

@@ -11,6 +11,7 @@ class Controls;
 
 namespace Worlds {
 class World;
+struct GameState;
 }
 namespace Rendering {
 class Renderer;
@@ -36,6 +37,11 @@ public:
     std::shared_ptr<Worlds::World> m_World;
     std::shared_ptr<Controls> m_Controls;
     std::shared_ptr<Rendering::Renderer> m_Renderer;
+
+private:
+    // A frame of the paused game: the last picture, or with `redraw` the
+    // picture drawn anew as it stood when play stopped, and "PAUSED" over it.
+    void drawPausedFrame(const Worlds::GameState& state, bool redraw);
 };
 
 }

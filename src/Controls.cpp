@@ -13,6 +13,7 @@
 #include <iostream>
 #include <numeric>
 #include <sstream>
+#include <utility>
 
 namespace Orbivane {
 
@@ -58,6 +59,17 @@ bool isDown(GLFWwindow* window, int key)
     return key != GLFW_KEY_UNKNOWN && glfwGetKey(window, key) == GLFW_PRESS;
 }
 
+// Rolling, speed and shooting: what a paused game ignores.
+bool flies(int action)
+{
+    return action >= Controls::RollLeft && action <= Controls::Shoot;
+}
+
+Controls* controlsOf(GLFWwindow* window)
+{
+    return static_cast<Controls*>(glfwGetWindowUserPointer(window));
+}
+
 }
 
 Controls::Controls(unsigned width, unsigned height, Entities::Ship* ship, std::shared_ptr<Worlds::World> world)
@@ -74,6 +86,33 @@ void Controls::setGuiPass(std::shared_ptr<Rendering::GUIPass> guiPass)
     m_GUIPass = std::move(guiPass);
 }
 
+void Controls::listenTo(GLFWwindow* window)
+{
+    glfwSetWindowUserPointer(window, this);
+    glfwSetKeyCallback(window, &Controls::onKey);
+    glfwSetWindowFocusCallback(window, &Controls::onFocus);
+}
+
+// Key presses arrive here as events, so that a tap shorter than a frame still counts.
+void Controls::onKey(GLFWwindow* window, int key, int, int action, int)
+{
+    Controls* controls = controlsOf(window);
+    if (controls == nullptr || action != GLFW_PRESS) {
+        return;
+    }
+    if (key == GLFW_KEY_P) {
+        controls->m_PausePressed = true;
+    }
+}
+
+void Controls::onFocus(GLFWwindow* window, int focused)
+{
+    Controls* controls = controlsOf(window);
+    if (controls != nullptr && focused == GLFW_FALSE) {
+        controls->m_FocusLost = true;
+    }
+}
+
 void Controls::update(GLFWwindow* window)
 {
     if (m_ShowFps) {
@@ -86,16 +125,50 @@ void Controls::update(GLFWwindow* window)
     m_LastFrameTime = glfwGetTime();
 
     glfwPollEvents();
+    // A focus that went and came back within one frame (the window system
+    // handing it over) is no loss; focus coming back later does not resume,
+    // the player may not be ready.
+    const bool focusLost =
+        std::exchange(m_FocusLost, false) && glfwGetWindowAttrib(window, GLFW_FOCUSED) == GLFW_FALSE;
+    if (std::exchange(m_PausePressed, false) || (focusLost && !m_Pause.active())) {
+        togglePause();
+    }
     const int action = getInput(window);
     m_Ship->m_Shooting = false;
     carryOut(action, window, frameSeconds);
-    steerWithMouse(window, static_cast<float>(frameSeconds) * 0.1f);
+    // A paused game keeps taking the mouse's movement, so that play resumes without a jolt.
+    steerWithMouse(window, m_Pause.active() ? 0.0f : static_cast<float>(frameSeconds) * 0.1f);
+}
+
+void Controls::togglePause()
+{
+    if (m_Pause.active()) {
+        shiftTimeStamps(-m_Pause.end());
+        PlaySound::instance().setPaused(false);
+        return;
+    }
+    m_Pause.begin();
+    // The camera would apply steering left pending when it follows the ship.
+    m_Ship->resetRotation();
+    PlaySound::instance().setPaused(true);
+}
+
+void Controls::shiftTimeStamps(double seconds)
+{
+    for (double* stamp : {&m_LastFrameTime, &m_LastScoreToggle, &m_LastHelpToggle, &m_LastFpsToggle,
+                          &m_LastFpsSample, &m_LastFpsTextUpdate}) {
+        *stamp += seconds;
+    }
+    for (double& stamp : m_LastToggle) {
+        stamp += seconds;
+    }
 }
 
 int Controls::getInput(GLFWwindow* window)
 {
     for (const KeyBinding& binding : kBindings) {
-        if (!isDown(window, binding.key) && !isDown(window, binding.alternativeKey)) {
+        if ((m_Pause.active() && flies(binding.action)) ||
+            (!isDown(window, binding.key) && !isDown(window, binding.alternativeKey))) {
             continue;
         }
         if (binding.action == Quit) {
@@ -158,6 +231,7 @@ void Controls::toggle(int action)
         return;
     }
     *stamp = glfwGetTime();
+    m_SwitchFlipped = true;
 
     switch (action) {
     case ToggleScore:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Pause.h"
+
 #include <array>
 #include <list>
 #include <memory>
@@ -44,6 +46,9 @@ public:
     Controls(unsigned width, unsigned height, Entities::Ship* ship, std::shared_ptr<Worlds::World> world);
 
     void setGuiPass(std::shared_ptr<Rendering::GUIPass> guiPass);
+    // Receives the window's key presses that act once per press (pause)
+    // and its focus changes; they are handled in `update`.
+    void listenTo(GLFWwindow* window);
     void update(GLFWwindow* window);
     // The action of the first key down in a fixed order: one action per frame.
     int getInput(GLFWwindow* window);
@@ -70,8 +75,16 @@ public:
     bool m_Wireframe = false;
     // F3, F4, F5, F8 and F9, in this order.
     std::array<double, 5> m_LastToggle;
+    Pause m_Pause;
+    // Set for the frame loop, which clears it when it has acted on it.
+    bool m_SwitchFlipped = false;
 
 private:
+    static void onKey(GLFWwindow* window, int key, int scancode, int action, int mods);
+    static void onFocus(GLFWwindow* window, int focused);
+    void togglePause();
+    // Moves the time stamps of the controls by `seconds`, as the clock moved.
+    void shiftTimeStamps(double seconds);
     void carryOut(int action, GLFWwindow* window, double frameSeconds);
     void toggle(int action);
     void steerWithMouse(GLFWwindow* window, float factor);
@@ -79,6 +92,9 @@ private:
     void switchMipmapping();
     void toggleCulling();
     void toggleTransparency();
+
+    bool m_PausePressed = false;
+    bool m_FocusLost = false;
 };
 
 }

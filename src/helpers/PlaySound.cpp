@@ -223,6 +223,20 @@ void PlaySound::play(const std::string& path, PlayMode mode)
     }
 }
 
+void PlaySound::setPaused(bool paused)
+{
+    const ALint from = paused ? AL_PLAYING : AL_PAUSED;
+    for (const auto& entry : m_Sounds) {
+        for (const ALuint source : {entry.second.source, entry.second.loopSource}) {
+            ALint state = AL_INITIAL;
+            alGetSourcei(source, AL_SOURCE_STATE, &state);
+            if (state == from) {
+                paused ? alSourcePause(source) : alSourcePlay(source);
+            }
+        }
+    }
+}
+
 void PlaySound::decode(const std::string& path, AudioData& audioData) const
 {
     loadAudio(path, audioData);

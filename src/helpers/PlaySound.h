@@ -29,6 +29,8 @@ public:
     PlaySound& operator=(const PlaySound&) = delete;
 
     void play(const std::string& path, PlayMode mode);
+    // Holds every sound that is playing where it is, or lets the held ones go on.
+    void setPaused(bool paused);
 
     // Only sounds loaded after the call are affected.
     void setFIREnabled(bool enabled);

@@ -14,7 +14,7 @@ namespace {
 const char* const kHelpText =
     "HELP\nCONTROLS:\nMouse: Steer\nW: Accelerate\nS:Decelerate\nSpace:Shoot (Asteroids)\nTAB Toggle Score\n"
     "F1 Toggle Help\nF2 Toggle FPS\nF3 Toggle Wireframe\nF4 Switch Texture Sampling\nF5 Switch Mipmapping\n"
-    "F8 Toggle Frustum Culling\nF9 Transparency on/off";
+    "F8 Toggle Frustum Culling\nF9 Transparency on/off\nP Pause";
 
 GUI makeText(float x, float y, GLuint frameBuffer, const Worlds::World& world)
 {
@@ -41,7 +41,9 @@ GUIPass::GUIPass(GLuint frameBuffer, std::shared_ptr<Worlds::World> world)
       m_HighScoreTable(makeText(world->m_Width / 2, world->m_Height - world->m_Height / 3, frameBuffer, *world)),
       m_CurrentScore(makeText(world->m_Width / 2, world->m_Height - world->m_Height / 4, frameBuffer, *world)),
       m_LifeBar(GUI::kBar, -0.95f, -0.9f, 0.05f, 0.2f, frameBuffer, world->m_Width, world->m_Height),
-      m_LostText(makeText(world->m_Width / 4, world->m_Height / 2, 0, *world))
+      m_LostText(makeText(world->m_Width / 4, world->m_Height / 2, 0, *world)),
+      // Centred, above the score line.
+      m_PausedText(makeText(world->m_Width / 2 - 4 * 24, world->m_Height - world->m_Height / 6, 0, *world))
 {
     m_HelpText.m_Text = kHelpText;
     m_HighScoreText = tableText(m_HighScoreEntries);
@@ -49,6 +51,7 @@ GUIPass::GUIPass(GLuint frameBuffer, std::shared_ptr<Worlds::World> world)
     m_WonText.m_Text = "You've won, you're awesome!";
     m_GameEndText.m_Text = "This is it, you've reached the end of the game!\nThank you for playing!";
     m_LostText.m_Text = "LOST!\nYou have been delicious!";
+    m_PausedText.m_Text = "PAUSED";
 }
 
 void GUIPass::renderLevelIntro(const Worlds::GameState& state)

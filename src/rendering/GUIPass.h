@@ -42,6 +42,8 @@ public:
     Entities::GUI m_CurrentScore;
     Entities::GUI m_LifeBar;
     Entities::GUI m_LostText;
+    // Drawn over the last frame while the game is paused.
+    Entities::GUI m_PausedText;
     bool m_ShowScore = false;
     bool m_ShowHelp = false;
     bool m_Transparency = false;

@@ -96,18 +96,32 @@ void Renderer::render(const Worlds::GameState& state)
 
 bool Renderer::renderReplacementScreen(const Worlds::GameState& state)
 {
+    m_ShownScreen = nullptr;
     if (state.levelIntro) {
         m_GUIPass->renderLevelIntro(state);
-    } else if (state.levelComplete) {
-        m_GUIPass->m_WonText.draw();
+        m_ShownScreen = &m_GUIPass->m_LevelIntroText;
+        return true;
+    }
+    if (state.levelComplete) {
+        m_ShownScreen = &m_GUIPass->m_WonText;
     } else if (state.gameWon) {
-        m_GUIPass->m_GameEndText.draw();
+        m_ShownScreen = &m_GUIPass->m_GameEndText;
     } else if (!state.alive) {
-        m_GUIPass->m_LostText.draw();
+        m_ShownScreen = &m_GUIPass->m_LostText;
     } else {
         return false;
     }
+    m_ShownScreen->draw();
     return true;
+}
+
+void Renderer::showAgain()
+{
+    if (m_ShownScreen != nullptr) {
+        m_ShownScreen->draw();
+    } else {
+        present();
+    }
 }
 
 void Renderer::prepareFrame()
@@ -128,7 +142,7 @@ void Renderer::renderParticles(float dt)
     m_ParticleSystem.render(m_ProjectionMatrix * m_ViewMatrix, m_Camera.m_Right, m_Camera.m_Up);
 }
 
-void Renderer::present()
+void Renderer::present() const
 {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_OutputFBO);

@@ -38,6 +38,9 @@ public:
     Renderer& operator=(const Renderer&) = delete;
 
     void render(const Worlds::GameState& state);
+    // The last frame once more without drawing anything anew: the output
+    // image, or the message screen that replaced the scene.
+    void showAgain();
     void createOutputFramebuffer();
 
     unsigned int m_Width;
@@ -64,12 +67,14 @@ public:
     ParticleSystem m_ParticleSystem;
     GLuint m_PassQueries[6] = {};
     Frustum m_Frustum;
+    // The message screen of the last frame, if one replaced the scene.
+    Entities::GUI* m_ShownScreen = nullptr;
 
     // Camera, frustum and every entity's matrices and visibility for this frame.
     void prepareFrame();
     // The engine exhaust follows the ship; dt is the time since the last full frame.
     void renderParticles(float dt);
-    void present();
+    void present() const;
 
 private:
     // The level introduction and the end-of-game messages show instead of the scene.

@@ -37,7 +37,7 @@ constexpr int kWidth = 200, kHeight = 120;
 const std::map<unsigned long, int> kKeys = {
     {XK_space, GLFW_KEY_SPACE}, {XK_Escape, GLFW_KEY_ESCAPE}, {XK_w, GLFW_KEY_W}, {XK_s, GLFW_KEY_S},
     {XK_F2, GLFW_KEY_F2},       {XK_F3, GLFW_KEY_F3},         {XK_F4, GLFW_KEY_F4}, {XK_F5, GLFW_KEY_F5},
-    {XK_F8, GLFW_KEY_F8},       {XK_F9, GLFW_KEY_F9}};
+    {XK_F8, GLFW_KEY_F8},       {XK_F9, GLFW_KEY_F9},         {XK_p, GLFW_KEY_P}};
 
 // Real key presses reach a real, mapped window through the X server; the
 // clock is driven with glfwSetTime so that every frame time is exact.
@@ -81,7 +81,11 @@ protected:
         m_Controls->setGuiPass(s_Pass);
     }
 
-    void TearDown() override { hold({}); }
+    void TearDown() override
+    {
+        hold({});
+        glfwSetWindowUserPointer(s_Window, nullptr);
+    }
 
     // Holds exactly `keys` down and waits until the window has seen that.
     static void hold(const std::vector<unsigned long>& keys)
@@ -230,6 +234,30 @@ TEST_F(ControlsTest, FrameRateReadOutFollowsTheTitle)
     }
     EXPECT_EQ(titleAfterFrame(t + 0.0405), std::string(kTitle) + " FPS: 24, deltaT unfiltered: 40ms\n");
     EXPECT_EQ(m_Controls->m_Title, kTitle);
+}
+
+// P arrives as a key event. While paused the flying keys and the mouse do
+// nothing, the switches still flip, and resuming sets the clock back to the
+// moment of pausing; the mouse's moves in between do not jolt the ship.
+TEST_F(ControlsTest, PauseStopsFlyingAndTheClockButNotTheSwitches)
+{
+    m_Controls->listenTo(s_Window);
+    hold({XK_p});
+    frame(1.0);
+    hold({XK_w, XK_F9});
+    s_Input->moveBy(30, 20);
+    OrbivaneTest::consoleOf([this] { frame(2.0); });
+    EXPECT_TRUE(m_Controls->m_Pause.active());
+    EXPECT_EQ(s_World->m_Ship.m_Speed, 0.0f);
+    EXPECT_EQ(s_World->m_Ship.m_RotationX, 0.0f);
+    EXPECT_TRUE(s_Pass->m_Transparency);
+    s_Pass->m_Transparency = false;
+
+    hold({XK_p});
+    frame(7.0);
+    EXPECT_FALSE(m_Controls->m_Pause.active());
+    EXPECT_NEAR(glfwGetTime(), 1.0, 0.01);
+    EXPECT_EQ(s_World->m_Ship.m_RotationX, 0.0f) << "a jolt on resuming";
 }
 
 // The first delta is taken from the window centre; the steering factor is
