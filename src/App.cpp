@@ -5,6 +5,7 @@
 #include "helpers/DebugOutput.h"
 #include "helpers/ExceptionWithMsg.h"
 #include "helpers/IniSettings.h"
+#include "helpers/Screenshot.h"
 #include "rendering/Renderer.h"
 #include "worlds/World.h"
 
@@ -68,6 +69,12 @@ void App::run()
         } else {
             state = m_World->update();
             m_Renderer->render(state);
+        }
+        if (std::exchange(m_Controls->m_ScreenshotRequested, false)) {
+            int width = 0;
+            int height = 0;
+            glfwGetFramebufferSize(m_Window, &width, &height);
+            Helpers::saveScreenshot(width, height);
         }
         glfwSwapBuffers(m_Window);
         m_Controls->update(m_Window);

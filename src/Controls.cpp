@@ -102,6 +102,8 @@ void Controls::onKey(GLFWwindow* window, int key, int, int action, int)
     }
     if (key == GLFW_KEY_P) {
         controls->m_PausePressed = true;
+    } else if (key == GLFW_KEY_F12) {
+        controls->m_ScreenshotRequested = true;
     }
 }
 

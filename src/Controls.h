@@ -46,8 +46,8 @@ public:
     Controls(unsigned width, unsigned height, Entities::Ship* ship, std::shared_ptr<Worlds::World> world);
 
     void setGuiPass(std::shared_ptr<Rendering::GUIPass> guiPass);
-    // Receives the window's key presses that act once per press (pause)
-    // and its focus changes; they are handled in `update`.
+    // Receives the window's key presses that act once per press (pause,
+    // screenshot) and its focus changes; they are handled in `update`.
     void listenTo(GLFWwindow* window);
     void update(GLFWwindow* window);
     // The action of the first key down in a fixed order: one action per frame.
@@ -76,7 +76,8 @@ public:
     // F3, F4, F5, F8 and F9, in this order.
     std::array<double, 5> m_LastToggle;
     Pause m_Pause;
-    // Set for the frame loop, which clears it when it has acted on it.
+    // Set for the frame loop, which clears them when it has acted on them.
+    bool m_ScreenshotRequested = false;
     bool m_SwitchFlipped = false;
 
 private:

@@ -41,6 +41,13 @@ std::optional<unsigned long> findWindow(::Display* display, ::Window root, const
     return found;
 }
 
+std::string readAll(const std::filesystem::path& file)
+{
+    std::ostringstream text;
+    text << std::ifstream(file).rdbuf();
+    return text.str();
+}
+
 }
 
 GameProcess::GameProcess(const std::filesystem::path& workDir, const std::map<std::string, std::string>& environment,
@@ -131,9 +138,23 @@ std::optional<int> GameProcess::waitForExit(std::chrono::seconds timeout)
 
 std::string GameProcess::output() const
 {
-    std::ostringstream text;
-    text << std::ifstream(m_OutputFile).rdbuf();
-    return text.str();
+    return readAll(m_OutputFile);
+}
+
+std::string GameProcess::errors() const
+{
+    return readAll(m_OutputFile.string() + ".stderr");
+}
+
+bool eventually(const std::function<bool()>& condition, std::chrono::seconds timeout)
+{
+    for (const auto deadline = Clock::now() + timeout; Clock::now() < deadline;) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return condition();
 }
 
 }

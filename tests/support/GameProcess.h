@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -36,11 +37,16 @@ public:
     // The exit status (0..255), or nothing if the game did not end in time (it is then killed).
     std::optional<int> waitForExit(std::chrono::seconds timeout);
     std::string output() const;
+    // What the game wrote to standard error.
+    std::string errors() const;
 
 private:
     pid_t m_Pid = -1;
     _XDisplay* m_XConnection = nullptr;
     std::filesystem::path m_OutputFile;
 };
+
+// Whether `condition` holds within `timeout`, tested every 50 ms.
+bool eventually(const std::function<bool()>& condition, std::chrono::seconds timeout);
 
 }

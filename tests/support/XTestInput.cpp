@@ -56,6 +56,19 @@ void XTestInput::focus(unsigned long window) const
     sync();
 }
 
+void XTestInput::unfocus() const
+{
+    XSetInputFocus(m_Display, None, RevertToNone, CurrentTime);
+    sync();
+}
+
+void XTestInput::tap(unsigned long keySym)
+{
+    press(keySym);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    release(keySym);
+}
+
 void XTestInput::press(unsigned long keySym)
 {
     // Toolkits drop a press that carries the same server time (in ms) as the

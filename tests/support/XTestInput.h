@@ -31,10 +31,14 @@ public:
 
     // Raises the window and gives it the keyboard.
     void focus(unsigned long window) const;
+    // Takes the keyboard away from every window.
+    void unfocus() const;
     // Key symbols as in <X11/keysym.h>, e.g. XK_space.
     void press(unsigned long keySym);
     void release(unsigned long keySym);
     void releaseAll();
+    // A short press, as a player taps a key.
+    void tap(unsigned long keySym);
     // The pointer to a position relative to the window's top-left corner.
     void moveTo(unsigned long window, int x, int y) const;
     void moveBy(int dx, int dy) const;
