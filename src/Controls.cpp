@@ -29,6 +29,9 @@ const char* const kEngineSound = "res\\sounds\\engine.wav";
 constexpr double kToggleGuardSeconds = 0.2;
 constexpr std::size_t kFpsSamples = 25;
 constexpr double kFpsTextSeconds = 1.0;
+// A paused game draws the same picture; it waits for input this long between
+// frames instead of drawing as fast as it can.
+constexpr double kPausedFrameSeconds = 1.0 / 30.0;
 
 struct KeyBinding {
     int key;
@@ -119,14 +122,18 @@ void Controls::update(GLFWwindow* window)
 {
     if (m_ShowFps) {
         updateFps();
-        glfwSetWindowTitle(window, (m_Title + " " + m_FpsText).c_str());
+        showTitle(window, m_Title + " " + m_FpsText);
     } else {
-        glfwSetWindowTitle(window, m_Title.c_str());
+        showTitle(window, m_Title);
     }
     const double frameSeconds = glfwGetTime() - m_LastFrameTime;
     m_LastFrameTime = glfwGetTime();
 
-    glfwPollEvents();
+    if (m_Pause.active()) {
+        glfwWaitEventsTimeout(kPausedFrameSeconds);
+    } else {
+        glfwPollEvents();
+    }
     // A focus that went and came back within one frame (the window system
     // handing it over) is no loss; focus coming back later does not resume,
     // the player may not be ready.
@@ -140,6 +147,16 @@ void Controls::update(GLFWwindow* window)
     carryOut(action, window, frameSeconds);
     // A paused game keeps taking the mouse's movement, so that play resumes without a jolt.
     steerWithMouse(window, m_Pause.active() ? 0.0f : static_cast<float>(frameSeconds) * 0.1f);
+}
+
+void Controls::showTitle(GLFWwindow* window, const std::string& title)
+{
+    // A new title reaches the window as an event, which would end a paused
+    // game's wait for input at once: only a change is sent.
+    if (title != m_ShownTitle) {
+        glfwSetWindowTitle(window, title.c_str());
+        m_ShownTitle = title;
+    }
 }
 
 void Controls::togglePause()

@@ -83,6 +83,7 @@ public:
 private:
     static void onKey(GLFWwindow* window, int key, int scancode, int action, int mods);
     static void onFocus(GLFWwindow* window, int focused);
+    void showTitle(GLFWwindow* window, const std::string& title);
     void togglePause();
     // Moves the time stamps of the controls by `seconds`, as the clock moved.
     void shiftTimeStamps(double seconds);
@@ -94,6 +95,7 @@ private:
     void toggleCulling();
     void toggleTransparency();
 
+    std::string m_ShownTitle;
     bool m_PausePressed = false;
     bool m_FocusLost = false;
 };
