@@ -12,6 +12,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <iostream>
 #include <utility>
 
@@ -35,6 +36,7 @@ App::App()
         height = mode->height;
     }
     createWindow(fullScreen, width, height, title);
+    m_FramebufferSize = {width, height};
     glfwSetInputMode(m_Window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     m_World = std::make_shared<Worlds::World>(width, height);
     const auto windowWidth = static_cast<unsigned>(width);
@@ -60,12 +62,13 @@ void App::run()
     // Kept from frame to frame: a paused game draws the state it stopped in.
     Worlds::GameState state;
     while (!glfwWindowShouldClose(m_Window)) {
+        const bool resized = followWindowSize();
         const bool switchFlipped = std::exchange(m_Controls->m_SwitchFlipped, false);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         if (m_Controls->m_Pause.active()) {
-            drawPausedFrame(state, switchFlipped);
+            drawPausedFrame(state, resized || switchFlipped);
         } else {
             state = m_World->update();
             m_Renderer->render(state);
@@ -81,8 +84,22 @@ void App::run()
     }
 }
 
-// Showing the last frame again costs next to nothing, so a paused game leaves
-// the machine idle; only a switch that changes the picture draws it anew.
+bool App::followWindowSize()
+{
+    std::pair<int, int> size;
+    glfwGetFramebufferSize(m_Window, &size.first, &size.second);
+    if (size == m_FramebufferSize) {
+        return false;
+    }
+    // A size the renderer turns down is not tried again until the window changes once more.
+    m_FramebufferSize = size;
+    return m_Renderer->resize(static_cast<unsigned>(std::max(size.first, 0)),
+                              static_cast<unsigned>(std::max(size.second, 0)));
+}
+
+// Showing the last frame again costs next to nothing, and the controls let a
+// paused game wait for input between frames, so the machine stays idle; only
+// a switch that changes the picture, or a new window size, draws it anew.
 void App::drawPausedFrame(const Worlds::GameState& state, bool redraw)
 {
     if (redraw) {

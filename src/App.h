@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 
 struct GLFWwindow;
 struct GLFWmonitor;
@@ -39,9 +40,14 @@ public:
     std::shared_ptr<Rendering::Renderer> m_Renderer;
 
 private:
+    // The renderer follows the window's framebuffer size; returns whether
+    // the picture's size changed.
+    bool followWindowSize();
     // A frame of the paused game: the last picture, or with `redraw` the
     // picture drawn anew as it stood when play stopped, and "PAUSED" over it.
     void drawPausedFrame(const Worlds::GameState& state, bool redraw);
+
+    std::pair<int, int> m_FramebufferSize;
 };
 
 }

@@ -16,11 +16,17 @@ Camera::Camera(unsigned width, unsigned height)
     : m_Back(glm::normalize(m_Eye - m_LookTarget)),
       m_Right(glm::normalize(glm::cross(m_WorldUp, m_Back))),
       m_Up(glm::cross(m_Back, m_Right)),
-      m_AspectRatio(static_cast<float>(width) / static_cast<float>(height)),
-      m_ProjectionMatrix(glm::perspective(m_FieldOfView, m_AspectRatio, m_NearPlane, m_FarPlane)),
-      m_ViewMatrix(glm::lookAt(glm::vec3(0.0f), glm::vec3(0.0f, 0.0f, 1.0f), glm::vec3(0.0f, 1.0f, 0.0f))),
-      m_Width(width), m_Height(height)
+      m_ViewMatrix(glm::lookAt(glm::vec3(0.0f), glm::vec3(0.0f, 0.0f, 1.0f), glm::vec3(0.0f, 1.0f, 0.0f)))
 {
+    resize(width, height);
+}
+
+void Camera::resize(unsigned width, unsigned height)
+{
+    m_Width = width;
+    m_Height = height;
+    m_AspectRatio = static_cast<float>(width) / static_cast<float>(height);
+    m_ProjectionMatrix = glm::perspective(m_FieldOfView, m_AspectRatio, m_NearPlane, m_FarPlane);
 }
 
 void Camera::update()

@@ -14,6 +14,8 @@ class Camera : public Entities::IControllableEntity {
 public:
     Camera(unsigned width, unsigned height);
 
+    // A window of a new size: the aspect, the projection and the frustum follow it.
+    void resize(unsigned width, unsigned height);
     using Entity::update;
     void update();
     void setPosition(const glm::vec3& position) override;
@@ -33,13 +35,13 @@ public:
     // resulting opening of ~58 degrees shows rocks coming in from the side
     // early enough to steer round them while the ship stays large in view.
     float m_FieldOfView = 45.0f;
-    float m_AspectRatio;
+    float m_AspectRatio = 1.0f;
     float m_NearPlane = 0.1f;
     float m_FarPlane = 500.0f;
-    glm::mat4 m_ProjectionMatrix;
+    glm::mat4 m_ProjectionMatrix{1.0f};
     glm::mat4 m_ViewMatrix;
-    std::uint32_t m_Width;
-    std::uint32_t m_Height;
+    std::uint32_t m_Width = 0;
+    std::uint32_t m_Height = 0;
 };
 
 }

@@ -20,6 +20,14 @@ GUI::~GUI()
     glDeleteBuffers(1, &m_VBO);
 }
 
+void GUI::place(float x, float y, int screenWidth, int screenHeight)
+{
+    m_X = x;
+    m_Y = y;
+    m_TextRenderer.m_ScreenWidth = screenWidth;
+    m_TextRenderer.m_ScreenHeight = screenHeight;
+}
+
 void GUI::init()
 {
     m_GUIProgram = Helpers::ShaderManager::instance().getProgram("GUILinear");

@@ -26,6 +26,8 @@ public:
 
     void draw() override;
     virtual void init();
+    // Moves a text element for a window of a new size.
+    void place(float x, float y, int screenWidth, int screenHeight);
 
     int m_Type;
     GLuint m_GUIProgram = 0;

@@ -44,10 +44,12 @@ GBuffer::GBuffer(unsigned int width, unsigned int height)
     glDrawBuffers(static_cast<GLsizei>(m_DrawBuffers.size()), m_DrawBuffers.data());
 
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     if (status != GL_FRAMEBUFFER_COMPLETE) {
+        // No destructor runs for a G-buffer that fails to construct.
+        release();
         throw Helpers::ExceptionWithMsg("GBuffer creation failed. Error: " + std::to_string(status));
     }
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
 
     glCreateTextures(GL_TEXTURE_2D, 1, &m_ReflectorDepthTexture);
     glTextureStorage2D(m_ReflectorDepthTexture, 1, GL_DEPTH_COMPONENT32F, static_cast<GLsizei>(m_Width),
@@ -58,6 +60,11 @@ GBuffer::GBuffer(unsigned int width, unsigned int height)
 }
 
 GBuffer::~GBuffer()
+{
+    release();
+}
+
+void GBuffer::release()
 {
     // Names of 0 are ignored: a moved-from G-buffer deletes nothing.
     glDeleteFramebuffers(1, &m_FBO);

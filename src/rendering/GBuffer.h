@@ -36,6 +36,7 @@ public:
 
 private:
     void swap(GBuffer& other) noexcept;
+    void release();
     void attachColorTexture(unsigned int index, GLint internalFormat, GLint filter);
 };
 

@@ -16,9 +16,10 @@ const char* const kHelpText =
     "F1 Toggle Help\nF2 Toggle FPS\nF3 Toggle Wireframe\nF4 Switch Texture Sampling\nF5 Switch Mipmapping\n"
     "F8 Toggle Frustum Culling\nF9 Transparency on/off\nP Pause\nF12 Screenshot";
 
-GUI makeText(float x, float y, GLuint frameBuffer, const Worlds::World& world)
+// Placed by GUIPass::layOut.
+GUI makeText(GLuint frameBuffer)
 {
-    return GUI(GUI::kText, x, y, -1.0f, -1.0f, frameBuffer, world.m_Width, world.m_Height);
+    return GUI(GUI::kText, 0.0f, 0.0f, -1.0f, -1.0f, frameBuffer, 0, 0);
 }
 
 std::string tableText(const HighScore::Table& entries)
@@ -34,17 +35,12 @@ std::string tableText(const HighScore::Table& entries)
 
 GUIPass::GUIPass(GLuint frameBuffer, std::shared_ptr<Worlds::World> world)
     : m_FrameBuffer(frameBuffer), m_HighScore(world->getHighScore()), m_HighScoreEntries(m_HighScore->getScores()),
-      m_LevelIntroText(makeText(world->m_Width / 4, world->m_Height / 2, 0, *world)),
-      m_WonText(makeText(world->m_Width / 4, world->m_Height / 2, 0, *world)),
-      m_GameEndText(makeText(world->m_Width / 4, world->m_Height / 2, 0, *world)),
-      m_HelpText(makeText(world->m_Width / 4, world->m_Height / 2, frameBuffer, *world)),
-      m_HighScoreTable(makeText(world->m_Width / 2, world->m_Height - world->m_Height / 3, frameBuffer, *world)),
-      m_CurrentScore(makeText(world->m_Width / 2, world->m_Height - world->m_Height / 4, frameBuffer, *world)),
+      m_LevelIntroText(makeText(0)), m_WonText(makeText(0)), m_GameEndText(makeText(0)),
+      m_HelpText(makeText(frameBuffer)), m_HighScoreTable(makeText(frameBuffer)), m_CurrentScore(makeText(frameBuffer)),
       m_LifeBar(GUI::kBar, -0.95f, -0.9f, 0.05f, 0.2f, frameBuffer, world->m_Width, world->m_Height),
-      m_LostText(makeText(world->m_Width / 4, world->m_Height / 2, 0, *world)),
-      // Centred, above the score line.
-      m_PausedText(makeText(world->m_Width / 2 - 4 * 24, world->m_Height - world->m_Height / 6, 0, *world))
+      m_LostText(makeText(0)), m_PausedText(makeText(0))
 {
+    layOut(world->m_Width, world->m_Height);
     m_HelpText.m_Text = kHelpText;
     m_HighScoreText = tableText(m_HighScoreEntries);
     m_HighScoreTable.m_Text = m_HighScoreText;
@@ -52,6 +48,17 @@ GUIPass::GUIPass(GLuint frameBuffer, std::shared_ptr<Worlds::World> world)
     m_GameEndText.m_Text = "This is it, you've reached the end of the game!\nThank you for playing!";
     m_LostText.m_Text = "LOST!\nYou have been delicious!";
     m_PausedText.m_Text = "PAUSED";
+}
+
+void GUIPass::layOut(int width, int height)
+{
+    for (GUI* text : {&m_LevelIntroText, &m_WonText, &m_GameEndText, &m_HelpText, &m_LostText}) {
+        text->place(static_cast<float>(width / 4), static_cast<float>(height / 2), width, height);
+    }
+    m_HighScoreTable.place(static_cast<float>(width / 2), static_cast<float>(height - height / 3), width, height);
+    m_CurrentScore.place(static_cast<float>(width / 2), static_cast<float>(height - height / 4), width, height);
+    // Centred, above the score line.
+    m_PausedText.place(static_cast<float>(width / 2 - 4 * 24), static_cast<float>(height - height / 6), width, height);
 }
 
 void GUIPass::renderLevelIntro(const Worlds::GameState& state)

@@ -19,13 +19,15 @@ namespace Rendering {
 
 // The overlay: the heads-up display over a finished frame (life bar, help,
 // scores) and the full-screen messages that replace the scene. Text is laid
-// out for the window size the world was created with.
+// out for the window's size, at first the one the world was created with.
 class GUIPass {
 public:
     GUIPass(GLuint frameBuffer, std::shared_ptr<Worlds::World> world);
     GUIPass(const GUIPass&) = delete;
     GUIPass& operator=(const GUIPass&) = delete;
 
+    // Places the text for a window of this size; the switches stay as they are.
+    void layOut(int width, int height);
     void renderLevelIntro(const Worlds::GameState& state);
     void render(const Worlds::GameState& state);
     void renderLifeBar(const Worlds::GameState& state);

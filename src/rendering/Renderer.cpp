@@ -1,6 +1,7 @@
 #include "rendering/Renderer.h"
 
 #include "Controls.h"
+#include "helpers/ExceptionWithMsg.h"
 #include "helpers/IniSettings.h"
 #include "rendering/TargetTexture.h"
 #include "worlds/World.h"
@@ -8,6 +9,7 @@
 #include <GLFW/glfw3.h>
 
 #include <fstream>
+#include <iostream>
 
 namespace Orbivane::Rendering {
 
@@ -52,20 +54,62 @@ void Renderer::createOutputFramebuffer()
     glBindFramebuffer(GL_FRAMEBUFFER, m_OutputFBO);
 
     glGenTextures(1, &m_OutputTexture);
+    glGenTextures(1, &m_OutputDepthTexture);
+    allocateOutputTextures();
     glBindTexture(GL_TEXTURE_2D, m_OutputTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, static_cast<GLsizei>(m_Width), static_cast<GLsizei>(m_Height), 0,
-                 GL_RGB, GL_FLOAT, nullptr);
     setTargetSampling(GL_NEAREST);
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_OutputTexture, 0);
-
-    glGenTextures(1, &m_OutputDepthTexture);
-    glBindTexture(GL_TEXTURE_2D, m_OutputDepthTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, static_cast<GLsizei>(m_Width),
-                 static_cast<GLsizei>(m_Height), 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, m_OutputDepthTexture, 0);
 
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+// The passes and the overlay know the output framebuffer by name, so a new
+// size keeps the names and gives the two textures new storage.
+void Renderer::allocateOutputTextures()
+{
+    const auto width = static_cast<GLsizei>(m_Width);
+    const auto height = static_cast<GLsizei>(m_Height);
+    glBindTexture(GL_TEXTURE_2D, m_OutputTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, width, height, 0, GL_RGB, GL_FLOAT, nullptr);
+    glBindTexture(GL_TEXTURE_2D, m_OutputDepthTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, width, height, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+bool Renderer::resize(unsigned int width, unsigned int height)
+{
+    if (width == m_Width && height == m_Height) {
+        return true;
+    }
+    // Everything that can fail is made first, so that a failure leaves the
+    // renderer as it was.
+    try {
+        GBuffer gBuffer(width, height);
+        auto brightPass = std::make_shared<BrightPass>(&m_GBuffer, m_OutputFBO, width, height);
+        m_GBuffer = std::move(gBuffer);
+        m_BrightPass = std::move(brightPass);
+    } catch (const Helpers::ExceptionWithMsg& error) {
+        // A minimised window has no size to report about.
+        if (width > 0 && height > 0) {
+            std::cout << "Window size " << width << "x" << height << " is too small to draw; the picture stays "
+                      << m_Width << "x" << m_Height << " (" << error.m_Message << ")\n";
+        }
+        return false;
+    }
+    m_Width = width;
+    m_Height = height;
+    allocateOutputTextures();
+    m_Camera.resize(width, height);
+    // Shaders and textures come from their caches: these rebuild in no time.
+    m_GeometryPass = std::make_shared<GeometryPass>(m_Width, m_Height, &m_GBuffer, m_World.get(), m_DumpGBuffer);
+    m_LightingPass = std::make_shared<LightingPass>(m_Width, m_Height, m_OutputFBO, &m_GBuffer, m_World);
+    m_LenseFlarePass = std::make_shared<LenseFlarePass>(&m_GBuffer, m_OutputFBO, m_Width, m_Height, m_World.get());
+    m_GUIPass->layOut(static_cast<int>(width), static_cast<int>(height));
+    m_World->m_Width = static_cast<int>(width);
+    m_World->m_Height = static_cast<int>(height);
+    return true;
 }
 
 void Renderer::render(const Worlds::GameState& state)

@@ -41,6 +41,12 @@ public:
     // The last frame once more without drawing anything anew: the output
     // image, or the message screen that replaced the scene.
     void showAgain();
+    // Draws the next frames at a new window size: the camera's aspect, the
+    // G-buffer, the output image, the glow chain, the flare and the overlay
+    // follow; the world and every switch stay. A size the glow chain or the
+    // G-buffer cannot be made for keeps the last good size; returns whether
+    // the new size was taken.
+    bool resize(unsigned int width, unsigned int height);
     void createOutputFramebuffer();
 
     unsigned int m_Width;
@@ -77,6 +83,7 @@ public:
     void present() const;
 
 private:
+    void allocateOutputTextures();
     // The level introduction and the end-of-game messages show instead of the scene.
     bool renderReplacementScreen(const Worlds::GameState& state);
     template <typename Pass>

@@ -271,6 +271,31 @@ TEST_F(RendererTest, BodiesThatCannotReachTheScreenAreNotDrawn)
     EXPECT_GT(geometry(), withoutBodies);
 }
 
+// A new window size rebuilds what depends on it without loading any shader or
+// texture again and deletes what it replaces; a size too small for the glow
+// chain is turned down and the last good size stays in use.
+TEST_F(RendererTest, ResizeFollowsTheWindowWithoutLoadingAgainOrLeaking)
+{
+    const GLuint replaced[] = {m_Renderer->m_GBuffer.m_Textures[0], m_Renderer->m_BrightPass->m_BlurTextures[0]};
+    EXPECT_EQ(OrbivaneTest::consoleOf([this] { EXPECT_TRUE(m_Renderer->resize(300, 120)); }), "");
+    for (const GLuint texture : replaced) {
+        EXPECT_FALSE(glIsTexture(texture));
+    }
+    for (const GLuint texture : {m_Renderer->m_GBuffer.m_Textures[0], m_Renderer->m_OutputTexture}) {
+        GLint size[2] = {};
+        glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_WIDTH, &size[0]);
+        glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_HEIGHT, &size[1]);
+        EXPECT_EQ(std::vector<GLint>(size, size + 2), (std::vector<GLint>{300, 120}));
+    }
+    const auto frustum = m_Renderer->m_Camera.getFrustumInfo();
+    EXPECT_FLOAT_EQ(frustum.m_FarWidth / frustum.m_FarHeight, 2.5f);
+    const std::string refused = OrbivaneTest::consoleOf([this] { EXPECT_FALSE(m_Renderer->resize(8, 8)); });
+    EXPECT_EQ(refused.rfind("Window size 8x8 is too small to draw; the picture stays 300x120", 0), 0u) << refused;
+    EXPECT_EQ(m_Renderer->m_BrightPass->m_Width, 300u);
+    m_Renderer->render(Playing);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 // Whole frames as the game draws them, with both diagnostics switched on.
 class DiagnosticsTest : public RendererTest {
 protected:
