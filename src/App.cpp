@@ -30,6 +30,7 @@ App::App()
     const bool fullScreen = IniSettings::getInt("FullScreen", 0) == 1;
     int width = IniSettings::getInt("Width", 640);
     int height = IniSettings::getInt("Height", 320);
+    m_WindowMode = WindowMode(width, height);
     const GLFWvidmode* mode = fullScreen ? primaryVideoMode() : nullptr;
     if (mode != nullptr) {
         width = mode->width;
@@ -81,6 +82,9 @@ void App::run()
         }
         glfwSwapBuffers(m_Window);
         m_Controls->update(m_Window);
+        if (std::exchange(m_Controls->m_FullScreenRequested, false)) {
+            m_WindowMode.toggle(m_Window);
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WindowMode.h"
+
 #include <memory>
 #include <utility>
 
@@ -47,6 +49,7 @@ private:
     // picture drawn anew as it stood when play stopped, and "PAUSED" over it.
     void drawPausedFrame(const Worlds::GameState& state, bool redraw);
 
+    WindowMode m_WindowMode{640, 320};
     std::pair<int, int> m_FramebufferSize;
 };
 

@@ -97,14 +97,17 @@ void Controls::listenTo(GLFWwindow* window)
 }
 
 // Key presses arrive here as events, so that a tap shorter than a frame still counts.
-void Controls::onKey(GLFWwindow* window, int key, int, int action, int)
+void Controls::onKey(GLFWwindow* window, int key, int, int action, int mods)
 {
     Controls* controls = controlsOf(window);
     if (controls == nullptr || action != GLFW_PRESS) {
         return;
     }
+    const bool altEnter = (key == GLFW_KEY_ENTER || key == GLFW_KEY_KP_ENTER) && (mods & GLFW_MOD_ALT) != 0;
     if (key == GLFW_KEY_P) {
         controls->m_PausePressed = true;
+    } else if (key == GLFW_KEY_F11 || altEnter) {
+        controls->m_FullScreenRequested = true;
     } else if (key == GLFW_KEY_F12) {
         controls->m_ScreenshotRequested = true;
     }

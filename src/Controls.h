@@ -47,7 +47,8 @@ public:
 
     void setGuiPass(std::shared_ptr<Rendering::GUIPass> guiPass);
     // Receives the window's key presses that act once per press (pause,
-    // screenshot) and its focus changes; they are handled in `update`.
+    // full screen, screenshot) and its focus changes; they are handled in
+    // `update` or by the frame loop.
     void listenTo(GLFWwindow* window);
     void update(GLFWwindow* window);
     // The action of the first key down in a fixed order: one action per frame.
@@ -78,6 +79,7 @@ public:
     Pause m_Pause;
     // Set for the frame loop, which clears them when it has acted on them.
     bool m_ScreenshotRequested = false;
+    bool m_FullScreenRequested = false;
     bool m_SwitchFlipped = false;
 
 private:

@@ -14,7 +14,7 @@ namespace {
 const char* const kHelpText =
     "HELP\nCONTROLS:\nMouse: Steer\nW: Accelerate\nS:Decelerate\nSpace:Shoot (Asteroids)\nTAB Toggle Score\n"
     "F1 Toggle Help\nF2 Toggle FPS\nF3 Toggle Wireframe\nF4 Switch Texture Sampling\nF5 Switch Mipmapping\n"
-    "F8 Toggle Frustum Culling\nF9 Transparency on/off\nP Pause\nF12 Screenshot";
+    "F8 Toggle Frustum Culling\nF9 Transparency on/off\nP Pause\nF11 Full screen\nF12 Screenshot";
 
 // Placed by GUIPass::layOut.
 GUI makeText(GLuint frameBuffer)

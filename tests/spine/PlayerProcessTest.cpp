@@ -6,15 +6,16 @@
 #include <stb_image.h>
 
 #include <filesystem>
+#include <memory>
 #include <regex>
 #include <thread>
 
+#include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 using namespace std::chrono_literals;
 using OrbivaneTest::eventually;
 using OrbivaneTest::WindowImage;
-using OrbivaneTest::XTestInput;
 
 namespace {
 
@@ -22,15 +23,21 @@ using Clock = std::chrono::steady_clock;
 constexpr int kWidth = 640, kHeight = 320;
 constexpr double kLifeSeconds = 8.0;
 
-double secondsSince(Clock::time_point from)
+double secondsBetween(Clock::time_point from, Clock::time_point to)
 {
-    return std::chrono::duration<double>(Clock::now() - from).count();
+    return std::chrono::duration<double>(to - from).count();
 }
 
 // White glyph pixels where "PAUSED" is drawn, centred a sixth below the top.
 int pausedPixels(const WindowImage& image)
 {
     return image.countBrighterThan(200, kWidth / 2 - 72, kHeight / 6 - 24, kWidth / 2 + 72, kHeight / 6);
+}
+
+// White text in the left half, where the help is.
+int helpPixels(const WindowImage& image)
+{
+    return image.countBrighterThan(200, image.width / 4, 0, image.width / 2, image.height);
 }
 
 // The scene lights nearly every pixel; a message screen is black but for its text.
@@ -49,72 +56,137 @@ std::vector<std::string> savedShots(const std::string& console)
     return names;
 }
 
+// The real game with the null sound backend, played through the X server.
+class PlayerProcessTest : public ::testing::Test {
+protected:
+    // Starts the game and waits for its first frame.
+    void start(const std::string& settings)
+    {
+        m_Dir = std::make_unique<OrbivaneTest::TempWorkDir>(settings);
+        m_Game = std::make_unique<OrbivaneTest::GameProcess>(m_Dir->path(),
+                                                             std::map<std::string, std::string>{{"ALSOFT_DRIVERS", "null"}});
+        const auto found = m_Game->waitForWindow("KOLM 2015: Orbivane", 60s);
+        ASSERT_TRUE(found.has_value()) << m_Game->output();
+        m_Window = *found;
+        m_Input.focus(m_Window.id);
+        ASSERT_TRUE(eventually([this] { return showsScene(grab()); }, 60s)) << "no first frame";
+    }
+
+    WindowImage grab() const { return m_Input.grab(m_Window.id); }
+
+    // Switches are read once a frame: a press must span one, and a held key flips again.
+    bool toggle(unsigned long key, const std::function<bool()>& shows)
+    {
+        for (int tries = 0; tries < 8 && !shows(); ++tries) {
+            m_Input.press(key);
+            std::this_thread::sleep_for(150ms);
+            m_Input.release(key);
+            eventually(shows, 1s);
+        }
+        return shows();
+    }
+
+    std::unique_ptr<OrbivaneTest::TempWorkDir> m_Dir;
+    std::unique_ptr<OrbivaneTest::GameProcess> m_Game;
+    OrbivaneTest::XTestInput m_Input;
+    OrbivaneTest::WindowInfo m_Window;
+};
+
 }
 
 // A player pauses by leaving the window for longer than the whole life, takes
 // screenshots, resumes with P and plays the life out; then pauses the lost
 // screen and quits with Escape.
-TEST(PauseProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
+TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
 {
-    const OrbivaneTest::TempWorkDir dir("LevelsEnabled=0\nDontMoveAsteroids=1\nLiveTimeSec=8\n");
-    const auto start = Clock::now();
-    OrbivaneTest::GameProcess game(dir.path(), {{"ALSOFT_DRIVERS", "null"}});
-    const auto found = game.waitForWindow("KOLM 2015: Orbivane", 60s);
-    ASSERT_TRUE(found.has_value()) << game.output();
-    XTestInput input;
-    input.focus(found->id);
-    const auto grab = [&] { return input.grab(found->id); };
-    ASSERT_TRUE(eventually([&] { return showsScene(grab()); }, 60s)) << "no first frame";
-    const auto firstFrame = Clock::now();
-    EXPECT_NE(game.output().find("LevelsEnabled:0\n"), std::string::npos) << "the console lags behind the game";
+    const auto started = Clock::now();
+    ASSERT_NO_FATAL_FAILURE(start("LevelsEnabled=0\nDontMoveAsteroids=1\nLiveTimeSec=8\n"));
+    EXPECT_NE(m_Game->output().find("LevelsEnabled:0\n"), std::string::npos) << "the console lags behind the game";
 
-    const auto focusTaken = Clock::now();
-    input.unfocus();
-    ASSERT_TRUE(eventually([&] { return pausedPixels(grab()) > 100; }, 30s)) << "losing the focus did not pause";
-    const double playedAtMost = secondsSince(start);
+    m_Input.unfocus();
+    ASSERT_TRUE(eventually([this] { return pausedPixels(grab()) > 100; }, 30s)) << "losing the focus did not pause";
+    const auto paused = Clock::now();
     const WindowImage still = grab();
     std::this_thread::sleep_for(std::chrono::duration<double>(kLifeSeconds + 1.0));
     EXPECT_TRUE(grab().rgb == still.rgb) << "the picture changed while paused";
-    input.focus(found->id);
+    m_Input.focus(m_Window.id);
 
     // Two shots of what is shown, side by side; then one that cannot be written.
     for (std::size_t shots = 1; shots <= 2; ++shots) {
-        input.tap(XK_F12);
-        ASSERT_TRUE(eventually([&] { return savedShots(game.output()).size() == shots; }, 30s)) << game.output();
+        m_Input.tap(XK_F12);
+        ASSERT_TRUE(eventually([&] { return savedShots(m_Game->output()).size() == shots; }, 30s)) << m_Game->output();
     }
-    const std::vector<std::string> shots = savedShots(game.output());
+    const std::vector<std::string> shots = savedShots(m_Game->output());
     EXPECT_NE(shots.front(), shots.back());
     for (const std::string& name : shots) {
         int width = 0, height = 0, channels = 0;
-        unsigned char* pixels = stbi_load((dir.path() / name).c_str(), &width, &height, &channels, 3);
+        unsigned char* pixels = stbi_load((m_Dir->path() / name).c_str(), &width, &height, &channels, 3);
         ASSERT_NE(pixels, nullptr) << name;
         EXPECT_TRUE(std::vector<std::uint8_t>(pixels, pixels + width * height * 3) == still.rgb) << name;
         EXPECT_EQ(std::pair(width, height), std::pair(kWidth, kHeight));
         stbi_image_free(pixels);
     }
-    std::filesystem::rename(dir.path() / "screenshots", dir.path() / "kept");
-    dir.writeFile("screenshots", "");
-    input.tap(XK_F12);
-    EXPECT_TRUE(eventually([&] {
-        return game.output().find("Screenshot could not be saved in screenshots/: ") != std::string::npos;
-    }, 30s)) << game.output();
+    std::filesystem::rename(m_Dir->path() / "screenshots", m_Dir->path() / "kept");
+    m_Dir->writeFile("screenshots", "");
+    m_Input.tap(XK_F12);
+    EXPECT_TRUE(eventually([this] {
+        return m_Game->output().find("Screenshot could not be saved in screenshots/: ") != std::string::npos;
+    }, 30s)) << m_Game->output();
     EXPECT_TRUE(grab().rgb == still.rgb) << "the focus coming back resumed the game";
 
     // The life left at the pause runs out after P resumes: not at once, and on time.
     const auto resumed = Clock::now();
-    input.tap(XK_p);
-    EXPECT_TRUE(eventually([&] { return pausedPixels(grab()) < 20 && showsScene(grab()); }, 30s)) << "no play";
-    ASSERT_TRUE(eventually([&] { return !showsScene(grab()); }, 30s)) << "the life never ran out";
-    const double lostAfter = secondsSince(resumed);
-    const double playedAtLeast = std::chrono::duration<double>(focusTaken - firstFrame).count();
-    EXPECT_GT(lostAfter, kLifeSeconds - playedAtMost - 0.5);
-    EXPECT_LT(lostAfter, kLifeSeconds - playedAtLeast + 2.0);
+    m_Input.tap(XK_p);
+    EXPECT_TRUE(eventually([this] { return pausedPixels(grab()) < 20 && showsScene(grab()); }, 30s)) << "no play";
+    ASSERT_TRUE(eventually([this] { return !showsScene(grab()); }, 30s)) << "the life never ran out";
+    const double lostAfter = secondsBetween(resumed, Clock::now());
+    EXPECT_GT(lostAfter, kLifeSeconds - secondsBetween(started, paused) - 0.5);
+    EXPECT_LT(lostAfter, kLifeSeconds + 2.0);
 
-    input.tap(XK_p);
-    EXPECT_TRUE(eventually([&] { return pausedPixels(grab()) > 100; }, 30s)) << "P did not pause";
-    input.press(XK_Escape);
-    EXPECT_EQ(game.waitForExit(60s), 0) << game.output();
-    input.releaseAll();
-    EXPECT_NE(game.output().find("NEW HIGHSCORES:\n"), std::string::npos) << game.output();
-    EXPECT_EQ(game.errors(), "");
+    m_Input.tap(XK_p);
+    EXPECT_TRUE(eventually([this] { return pausedPixels(grab()) > 100; }, 30s)) << "P did not pause";
+    m_Input.press(XK_Escape);
+    EXPECT_EQ(m_Game->waitForExit(60s), 0) << m_Game->output();
+    m_Input.releaseAll();
+    EXPECT_NE(m_Game->output().find("NEW HIGHSCORES:\n"), std::string::npos) << m_Game->output();
+    EXPECT_EQ(m_Game->errors(), "");
+}
+
+// The player turns on the help, transparency and the frame rate, drags the
+// window larger, goes full screen with F11 and back with Alt+Enter: the scene
+// fills every size, the switches stay on, and the window returns to its place.
+TEST_F(PlayerProcessTest, ResizedAndFullScreenGameFillsItsWindowAndKeepsItsSwitches)
+{
+    ASSERT_NO_FATAL_FAILURE(start("LevelsEnabled=0\nInvulnerable=1\n"));
+    const auto title = [this] { return m_Input.title(m_Window.id); };
+    const int helpBefore = helpPixels(grab());
+    ASSERT_TRUE(toggle(XK_F1, [&] { return helpPixels(grab()) > helpBefore + 500; }));
+    ASSERT_TRUE(toggle(XK_F9, [&] { return title().find(" Transparency turned ON") != std::string::npos; }));
+    ASSERT_TRUE(toggle(XK_F2, [&] { return title().find(" Transparency turned ON ") != std::string::npos; }));
+
+    Display* display = XOpenDisplay(nullptr);
+    const std::pair<int, int> screen(DisplayWidth(display, 0), DisplayHeight(display, 0));
+    XCloseDisplay(display);
+    // Until the game draws at the new size the window may show its last picture:
+    // what fills the window must still do so a second later.
+    const auto fills = [this](std::pair<int, int> size, std::pair<int, int> corner) {
+        const auto shown = [&] {
+            const WindowImage image = grab();
+            return std::pair(image.width, image.height) == size && m_Input.position(m_Window.id) == corner &&
+                showsScene(image) && helpPixels(image) > 500;
+        };
+        return eventually(shown, 30s) && (std::this_thread::sleep_for(1s), shown());
+    };
+    m_Input.place(m_Window.id, 100, 50, 1000, 600);
+    EXPECT_TRUE(fills({1000, 600}, {100, 50})) << "dragged larger";
+    m_Input.tap(XK_F11);
+    EXPECT_TRUE(fills(screen, {0, 0})) << "full screen";
+    m_Input.press(XK_Alt_L);
+    m_Input.tap(XK_Return);
+    m_Input.release(XK_Alt_L);
+    EXPECT_TRUE(fills({1000, 600}, {100, 50})) << "back in the window";
+    EXPECT_NE(title().find(" Transparency turned ON "), std::string::npos);
+
+    m_Game->requestClose(m_Window);
+    EXPECT_EQ(m_Game->waitForExit(60s), 0) << m_Game->output();
 }

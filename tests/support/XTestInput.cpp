@@ -108,6 +108,20 @@ void XTestInput::moveBy(int dx, int dy) const
     sync();
 }
 
+void XTestInput::place(unsigned long window, int x, int y, int width, int height) const
+{
+    XMoveResizeWindow(m_Display, window, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    sync();
+}
+
+std::pair<int, int> XTestInput::position(unsigned long window) const
+{
+    std::pair<int, int> corner;
+    ::Window child = 0;
+    XTranslateCoordinates(m_Display, window, DefaultRootWindow(m_Display), 0, 0, &corner.first, &corner.second, &child);
+    return corner;
+}
+
 void XTestInput::sync() const
 {
     XSync(m_Display, False);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct _XDisplay;
@@ -42,6 +43,10 @@ public:
     // The pointer to a position relative to the window's top-left corner.
     void moveTo(unsigned long window, int x, int y) const;
     void moveBy(int dx, int dy) const;
+    // Places and sizes the window as a window manager would for a player dragging it.
+    void place(unsigned long window, int x, int y, int width, int height) const;
+    // The window's top-left corner on the screen.
+    std::pair<int, int> position(unsigned long window) const;
     // Waits until the server has carried out every request sent so far.
     void sync() const;
     // The window's title as the window manager reads it (UTF-8).
