@@ -51,7 +51,9 @@ void GUI::init()
 void GUI::draw()
 {
     if (m_Type == kText) {
-        m_TextRenderer.print(m_Text.c_str(), static_cast<int>(m_X), static_cast<int>(m_Y), m_TextSize);
+        const Helpers::Text::Placement place =
+            m_TextRenderer.fit(m_Text.c_str(), static_cast<int>(m_X), static_cast<int>(m_Y), m_TextSize);
+        m_TextRenderer.print(m_Text.c_str(), place.x, place.y, place.size);
         return;
     }
     glDisable(GL_DEPTH_TEST);

@@ -26,7 +26,8 @@ public:
 
     void draw() override;
     virtual void init();
-    // Moves a text element for a window of a new size.
+    // Moves a text element for a window of a new size; its text fits itself
+    // into the window each time it is drawn.
     void place(float x, float y, int screenWidth, int screenHeight);
 
     int m_Type;

@@ -5,6 +5,7 @@
 #include "helpers/FilePath.h"
 #include "helpers/ShaderManager.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -13,6 +14,8 @@ namespace Orbivane::Helpers {
 namespace {
 
 const char* const kFontPath = "res\\fonts\\test.dds";
+// The smallest cell in which the font still reads well.
+constexpr int kSmallestReadableCell = 12;
 constexpr float kCell = 1.0f / 16.0f;
 constexpr unsigned kNoGlyph = '?';
 
@@ -52,6 +55,30 @@ unsigned nextGlyph(const unsigned char*& text)
     }
     ++text;
     return lead;
+}
+
+struct TextExtent {
+    int widestLine;
+    int lines;
+};
+
+// In glyphs, laid out as `print` lays them out; a line without glyphs after
+// the last one with any (a closing line break) takes no room.
+TextExtent measure(const char* text)
+{
+    TextExtent extent{0, 0};
+    int line = 0;
+    int column = 0;
+    for (auto next = reinterpret_cast<const unsigned char*>(text); *next != 0;) {
+        if (nextGlyph(next) == '\n') {
+            ++line;
+            column = 0;
+            continue;
+        }
+        extent.widestLine = std::max(extent.widestLine, ++column);
+        extent.lines = line + 1;
+    }
+    return extent;
 }
 
 std::vector<std::uint8_t> readFontFile()
@@ -112,6 +139,28 @@ GLuint Text::loadFont()
                                file.data() + data.offset);
     }
     return texture;
+}
+
+Text::Placement Text::fit(const char* text, int x, int y, int size) const
+{
+    const TextExtent extent = measure(text);
+    if (extent.lines == 0) {
+        return {x, y, size};
+    }
+    // The first glyph of a line sits one cell right of x; lines go down from y.
+    const auto rightEdge = [&](int left, int cell) { return left + (extent.widestLine + 1) * cell; };
+    const auto bottomEdge = [&](int base, int cell) { return base - (extent.lines - 1) * cell; };
+    const int smallest = std::min(size, kSmallestReadableCell);
+    for (int cell = size; cell >= smallest; --cell) {
+        if (rightEdge(x, cell) <= m_ScreenWidth && bottomEdge(y, cell) >= 0 && y + cell <= m_ScreenHeight) {
+            return {x, y, cell};
+        }
+    }
+    const int cell = std::max(1, std::min({smallest, m_ScreenWidth / extent.widestLine, m_ScreenHeight / extent.lines}));
+    const int left = std::min(x, x - (rightEdge(x, cell) - m_ScreenWidth));
+    // Even a window too small for one-pixel cells keeps the first line in it.
+    const int base = std::min(std::max(y, y - bottomEdge(y, cell)), m_ScreenHeight - cell);
+    return {left, base, cell};
 }
 
 void Text::addQuad(unsigned glyph, int left, int bottom, int size)

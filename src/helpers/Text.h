@@ -18,9 +18,21 @@ public:
     Text(const Text&) = delete;
     Text& operator=(const Text&) = delete;
 
+    // Where a block of text is printed, and how large its cells are.
+    struct Placement {
+        int x;
+        int y;
+        int size;
+    };
+
     // (x, y) is the lower-left reference in pixels, origin at the lower left;
     // each character fills a size x size square, the first one a cell right of x.
     void print(const char* text, int x, int y, int size);
+    // Where `text`, meant for (x, y) in cells of `size`, lies wholly inside the
+    // screen: in place while it fits, else with cells shrunk pixel by pixel
+    // down to 12; past that moved left or up just enough, and only where even
+    // that cannot fit it, with cells smaller still.
+    Placement fit(const char* text, int x, int y, int size) const;
     GLuint loadFont();
 
     GLuint m_FrameBuffer;

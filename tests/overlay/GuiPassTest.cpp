@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
+#include <string>
 #include <tuple>
 
 using Orbivane::Worlds::GameState;
@@ -57,15 +59,19 @@ protected:
     Orbivane::Rendering::GUIPass m_Pass{m_Canvas.m_Framebuffer, s_World};
 };
 
-TEST_F(GuiPassTest, HelpStartsOneCellRightOfAQuarterWidthAtHalfHeight)
+// Its 17 lines do not fit below half the height even in 12-pixel cells:
+// the help keeps 12-pixel cells, one right of a quarter width, and moves up
+// just enough for its last line to sit on the bottom edge.
+TEST_F(GuiPassTest, HelpTooTallForTheWindowMovesUpInTheSmallestReadableCells)
 {
     m_Pass.m_ShowHelp = true;
     const OverlayTest::Canvas& canvas = render(1.0f);
-    const int x = kWidth / 4 + 24;
-    const int y = kHeight / 2;
-    EXPECT_TRUE(canvas.inked(x, y, x + 24, y + 24)) << "no 'H' in the first cell";
-    EXPECT_FALSE(canvas.inked(x - 24, kHeight / 4, x, kHeight)) << "ink left of the first cell";
-    EXPECT_FALSE(canvas.inked(0, y + 24, kWidth, kHeight)) << "ink above the first line";
+    const int x = kWidth / 4 + 12;
+    const int y = 16 * 12;
+    EXPECT_TRUE(canvas.inked(x, y, x + 12, y + 12)) << "no 'H' in the first cell";
+    EXPECT_FALSE(canvas.inked(x - 12, kHeight / 4, x, kHeight)) << "ink left of the first cell";
+    EXPECT_FALSE(canvas.inked(0, y + 12, kWidth, kHeight)) << "ink above the first line";
+    EXPECT_TRUE(canvas.inked(x, 0, x + 12, 12)) << "no 'F' on the bottom line";
 }
 
 // The bar fills to its share of the bar height, over any background; with
@@ -123,4 +129,49 @@ TEST_F(GuiPassTest, ScoreTableShowsTheStartingTableWithATabCellAndTheCurrentScor
     EXPECT_TRUE(canvas.inked(left + 24, kHeight - kHeight / 4, left + 48, kHeight - kHeight / 4 + 24));
 }
 
+}
+
+// In windows small, wide and tall every line of every block lies wholly
+// inside, its last cell inked; at 1920x1080 each block prints exactly as at
+// its anchor in 24-pixel cells.
+TEST_F(GuiPassTest, TextBlocksFitTheWindowAndKeepTheirPlaceWhereTheyFit)
+{
+    using Orbivane::Entities::GUI;
+    m_Pass.renderLevelIntro(GameState{true, 1.0f, true, 1, "Nightmare from Quillstreet!", 13, 30, false, false});
+    m_Pass.m_CurrentScore.m_Text = "Current Score: 12345";
+    EXPECT_EQ(m_Pass.m_HelpText.m_Text.substr(m_Pass.m_HelpText.m_Text.rfind("\nF9")),
+              "\nF9 Transparency on/off\nP Pause\nF11 Full screen\nF12 Screenshot");
+    for (const auto& [width, height] : {std::pair(640, 320), {1280, 720}, {360, 900}, {1920, 1080}}) {
+        m_Pass.layOut(width, height);
+        const std::pair<GUI*, std::pair<int, int>> blocks[] = {
+            {&m_Pass.m_LevelIntroText, {width / 4, height / 2}}, {&m_Pass.m_HelpText, {width / 4, height / 2}},
+            {&m_Pass.m_WonText, {width / 4, height / 2}},        {&m_Pass.m_GameEndText, {width / 4, height / 2}},
+            {&m_Pass.m_LostText, {width / 4, height / 2}},
+            {&m_Pass.m_HighScoreTable, {width / 2, height - height / 3}},
+            {&m_Pass.m_CurrentScore, {width / 2, height - height / 4}},
+            {&m_Pass.m_PausedText, {width / 2 - 96, height - height / 6}}};
+        OverlayTest::Canvas drawn(width, height), printed(width, height);
+        for (const auto& [block, anchor] : blocks) {
+            SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) + ": " + block->m_Text);
+            block->m_TextRenderer.m_FrameBuffer = drawn.m_Framebuffer;
+            drawn.clear();
+            block->draw();
+            drawn.read();
+            const auto place = block->m_TextRenderer.fit(block->m_Text.c_str(), anchor.first, anchor.second, 24);
+            std::istringstream lines(block->m_Text);
+            int bottom = place.y;
+            for (std::string line; std::getline(lines, line); bottom -= place.size) {
+                const int right = place.x + (static_cast<int>(line.size()) + 1) * place.size;
+                EXPECT_TRUE(place.x + place.size >= 0 && right <= width && bottom >= 0 && bottom + place.size <= height);
+                EXPECT_TRUE(drawn.inked(right - place.size, bottom, right, bottom + place.size)) << line;
+            }
+            if (width == 1920) {
+                block->m_TextRenderer.m_FrameBuffer = printed.m_Framebuffer;
+                printed.clear();
+                block->m_TextRenderer.print(block->m_Text.c_str(), anchor.first, anchor.second, 24);
+                printed.read();
+                EXPECT_TRUE(drawn == printed);
+            }
+        }
+    }
 }
