@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes the README's pictures of the running game: the level introduction,
-# the flying game with its overlay, and the help screen. Runs the built game
-# on a private Xvfb server with keys sent through the X test extension.
+# the flying game with its overlay and the help screen in the default 640x320
+# window, then the help and the flying game after the window was dragged to
+# 1280x720. Runs the built game on a private Xvfb server with keys sent
+# through the X test extension.
 #
 # usage: scripts/screenshots.sh [output folder=docs]
 set -euo pipefail
@@ -21,11 +23,11 @@ work="$(mktemp -d)"
 trap 'kill "$game" 2> /dev/null || true; rm -rf "$work"' EXIT
 ln -s "$PWD/build/game/res" "$work/res"
 ln -s "$PWD/build/game/shader" "$work/shader"
-printf 'Width=960\nHeight=480\nInvulnerable=1\nPlayerName=Ada\n' > "$work/Orbivane.ini"
+printf 'Invulnerable=1\nPlayerName=Ada\n' > "$work/Orbivane.ini"
 printf 'Grace|14\nAlan|9\nEdsger|3\n' > "$work/highscores.txt"
 
 executable="$PWD/build/game/orbivane"
-(cd "$work" && exec "$executable") > "$work/console.txt" &
+(cd "$work" && exec "$executable") > "$work/console.txt" 2>&1 &
 game=$!
 window=""
 for _ in $(seq 1 600); do
@@ -71,9 +73,20 @@ sleep 1
 toggle Tab "$out/flying.png" show
 toggle Tab "$work/table-hidden.png" hide
 toggle F1 "$out/help.png" show
+
+# The player drags the window larger; the game follows with the help still on.
+xdotool windowsize "$window" 1280 720
+for _ in $(seq 1 200); do
+  [ "$(shoot "$out/help-large.png" | cut -d' ' -f1)" -gt $((1280 * 720 / 2)) ] && break
+  sleep 0.1
+done
+sleep 1
+shoot "$out/help-large.png" > /dev/null
+toggle F1 "$work/help-hidden.png" hide
+toggle Tab "$out/flying-large.png" show
 key Escape 0.1
 for _ in $(seq 1 100); do
   kill -0 "$game" 2> /dev/null || break
   sleep 0.1
 done
-echo "screenshots: wrote intro.png, flying.png and help.png to $out"
+echo "screenshots: wrote intro.png, flying.png, help.png, help-large.png and flying-large.png to $out"
