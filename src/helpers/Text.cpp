@@ -156,7 +156,8 @@ Text::Placement Text::fit(const char* text, int x, int y, int size) const
             return {x, y, cell};
         }
     }
-    const int cell = std::max(1, std::min({smallest, m_ScreenWidth / extent.widestLine, m_ScreenHeight / extent.lines}));
+    const int largestThatFits = std::min(m_ScreenWidth / extent.widestLine, m_ScreenHeight / extent.lines);
+    const int cell = std::max(1, std::min(smallest, largestThatFits));
     const int left = std::min(x, x - (rightEdge(x, cell) - m_ScreenWidth));
     // Even a window too small for one-pixel cells keeps the first line in it.
     const int base = std::min(std::max(y, y - bottomEdge(y, cell)), m_ScreenHeight - cell);

@@ -101,6 +101,9 @@ bool Renderer::resize(unsigned int width, unsigned int height)
     m_Width = width;
     m_Height = height;
     allocateOutputTextures();
+    // The geometry pass and the message screens draw with the viewport the
+    // last frame left, which was the old size.
+    glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
     m_Camera.resize(width, height);
     // Shaders and textures come from their caches: these rebuild in no time.
     m_GeometryPass = std::make_shared<GeometryPass>(m_Width, m_Height, &m_GBuffer, m_World.get(), m_DumpGBuffer);

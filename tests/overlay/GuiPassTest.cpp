@@ -162,7 +162,8 @@ TEST_F(GuiPassTest, TextBlocksFitTheWindowAndKeepTheirPlaceWhereTheyFit)
             int bottom = place.y;
             for (std::string line; std::getline(lines, line); bottom -= place.size) {
                 const int right = place.x + (static_cast<int>(line.size()) + 1) * place.size;
-                EXPECT_TRUE(place.x + place.size >= 0 && right <= width && bottom >= 0 && bottom + place.size <= height);
+                EXPECT_TRUE(place.x + place.size >= 0 && right <= width && bottom >= 0 &&
+                            bottom + place.size <= height);
                 EXPECT_TRUE(drawn.inked(right - place.size, bottom, right, bottom + place.size)) << line;
             }
             if (width == 1920) {

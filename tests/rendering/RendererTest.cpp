@@ -287,6 +287,10 @@ TEST_F(RendererTest, ResizeFollowsTheWindowWithoutLoadingAgainOrLeaking)
         glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_HEIGHT, &size[1]);
         EXPECT_EQ(std::vector<GLint>(size, size + 2), (std::vector<GLint>{300, 120}));
     }
+    // Message screens draw with the viewport as it is.
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, 300, 120}));
     const auto frustum = m_Renderer->m_Camera.getFrustumInfo();
     EXPECT_FLOAT_EQ(frustum.m_FarWidth / frustum.m_FarHeight, 2.5f);
     const std::string refused = OrbivaneTest::consoleOf([this] { EXPECT_FALSE(m_Renderer->resize(8, 8)); });

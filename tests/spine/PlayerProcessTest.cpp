@@ -63,8 +63,8 @@ protected:
     void start(const std::string& settings)
     {
         m_Dir = std::make_unique<OrbivaneTest::TempWorkDir>(settings);
-        m_Game = std::make_unique<OrbivaneTest::GameProcess>(m_Dir->path(),
-                                                             std::map<std::string, std::string>{{"ALSOFT_DRIVERS", "null"}});
+        const std::map<std::string, std::string> quiet{{"ALSOFT_DRIVERS", "null"}};
+        m_Game = std::make_unique<OrbivaneTest::GameProcess>(m_Dir->path(), quiet);
         const auto found = m_Game->waitForWindow("KOLM 2015: Orbivane", 60s);
         ASSERT_TRUE(found.has_value()) << m_Game->output();
         m_Window = *found;
