@@ -31,7 +31,8 @@ int overlap(const Area& a, const Area& b)
     return std::max(0, width) * std::max(0, height);
 }
 
-// The monitor that shows most of the window; the primary one when none does.
+// The monitor that shows most of the window; the primary one when none does,
+// and none where the display reports no monitor.
 GLFWmonitor* monitorOf(GLFWwindow* window)
 {
     if (GLFWmonitor* current = glfwGetWindowMonitor(window)) {
@@ -61,8 +62,11 @@ WindowMode::WindowMode(int windowedWidth, int windowedHeight) : m_Width(windowed
 void WindowMode::toggle(GLFWwindow* window)
 {
     GLFWmonitor* monitor = monitorOf(window);
-    const GLFWvidmode* mode = glfwGetVideoMode(monitor);
+    if (monitor == nullptr) {
+        return;
+    }
     if (glfwGetWindowMonitor(window) == nullptr) {
+        const GLFWvidmode* mode = glfwGetVideoMode(monitor);
         if (mode == nullptr) {
             return;
         }
