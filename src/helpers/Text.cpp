@@ -24,14 +24,29 @@ bool isContinuation(unsigned char byte)
     return (byte & 0xC0) == 0x80;
 }
 
-bool continuationsFollow(const unsigned char* text, int count)
+// Whether `count` continuation bytes follow the lead byte at `text`. The
+// second byte also rules out what well-formed UTF-8 never holds: overlong
+// forms (after E0 and F0), UTF-16 surrogates (ED) and code points beyond
+// U+10FFFF (F4).
+bool sequenceFollows(const unsigned char* text, int count)
 {
     for (int i = 1; i <= count; ++i) {
         if (!isContinuation(text[i])) {
             return false;
         }
     }
-    return true;
+    switch (text[0]) {
+    case 0xE0:
+        return text[1] >= 0xA0;
+    case 0xED:
+        return text[1] <= 0x9F;
+    case 0xF0:
+        return text[1] >= 0x90;
+    case 0xF4:
+        return text[1] <= 0x8F;
+    default:
+        return true;
+    }
 }
 
 // The font cell for the character at `text`, advancing past it. A well-formed
@@ -40,16 +55,16 @@ bool continuationsFollow(const unsigned char* text, int count)
 unsigned nextGlyph(const unsigned char*& text)
 {
     const unsigned char lead = text[0];
-    if (lead >= 0xC2 && lead <= 0xDF && continuationsFollow(text, 1)) {
+    if (lead >= 0xC2 && lead <= 0xDF && sequenceFollows(text, 1)) {
         const unsigned codePoint = ((lead & 0x1Fu) << 6) | (text[1] & 0x3Fu);
         text += 2;
         return codePoint <= 0xFF ? codePoint : kNoGlyph;
     }
-    if (lead >= 0xE0 && lead <= 0xEF && continuationsFollow(text, 2)) {
+    if (lead >= 0xE0 && lead <= 0xEF && sequenceFollows(text, 2)) {
         text += 3;
         return kNoGlyph;
     }
-    if (lead >= 0xF0 && lead <= 0xF4 && continuationsFollow(text, 3)) {
+    if (lead >= 0xF0 && lead <= 0xF4 && sequenceFollows(text, 3)) {
         text += 4;
         return kNoGlyph;
     }

@@ -88,7 +88,8 @@ TEST_F(FontTest, FilesThatLieEndTheGameWithAMessageNamingTheFont)
     const std::pair<std::string, std::string> cases[] = {
         {"", "Could not open font! " + font},
         {"BMP and more than four bytes", "Font is not a DDS file!"},
-        {"DDS " + std::string(60, '\0'), "Font file is shorter than its 128-byte header: " + font},
+        // One byte short: the header's length comes after the four-byte magic.
+        {ddsFile("DXT5", 4, 4, 16, 1, 0).substr(0, 127), "Font file is shorter than its 128-byte header: " + font},
         // The header promises two levels of data; the file ends inside the second.
         {ddsFile("DXT5", 64, 64, 4096, 7, 4196),
          "Font level 1 ends at byte 5120 of the level data, but only 4196 were read: " + font},
@@ -154,6 +155,15 @@ TEST_F(TextLayoutTest, LatinOneAndUtf8ShowTheSameGlyphUnknownOnesAQuestionMarkAn
     EXPECT_TRUE(latin1.inked(0, 0, 160, 128));
     EXPECT_EQ(print("\xC3\xA9"), latin1);
     EXPECT_FALSE(print("\xF9") == latin1);
+    // Malformed UTF-8 is Latin-1, byte by byte: overlong forms of "/", a
+    // surrogate, and a high byte that is no continuation.
+    const std::pair<const char*, const char*> malformed[] = {{"\xC0\xAF", "\xC3\x80\xC2\xAF"},
+        {"\xE0\x80\xAF", "\xC3\xA0\xC2\x80\xC2\xAF"}, {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},
+        {"\xC3\xE9", "\xC3\x83\xC3\xA9"}};
+    for (const auto& [bytes, asLatin1] : malformed) {
+        const Canvas expected = print(asLatin1);
+        EXPECT_EQ(print(bytes), expected) << asLatin1;
+    }
     const Canvas question = print("?");
     EXPECT_EQ(print("\xE2\x82\xAC"), question);
     EXPECT_EQ(print("\xF0\x9F\x9A\x80"), question);
