@@ -16,11 +16,11 @@ namespace {
 
 constexpr int kWidth = 640, kHeight = 320;
 
-// White glyph pixels of the line of text whose cells start one cell right of
-// (x, y), in window pixels from the lower left, 24 pixels high.
-int textPixels(const XTestInput& input, unsigned long window, int x, int y)
+// White text anywhere in the window: the overlay's text is the only large
+// white thing the game draws.
+int whiteText(const XTestInput& input, unsigned long window)
 {
-    return input.grab(window).countBrighterThan(200, x + 24, kHeight - y - 24, x + 24 * 8, kHeight - y);
+    return input.grab(window).countWhite(0, 0, kWidth, kHeight);
 }
 
 void holdFor(XTestInput& input, unsigned long keySym, std::chrono::milliseconds duration)
@@ -50,25 +50,30 @@ TEST(GameRobotTest, AShortGameEndsWithEscapeAndRecordsTheScore)
     // The window opens before the world is built; the intro follows.
     int introPixels = 0;
     for (const auto deadline = std::chrono::steady_clock::now() + 30s;
-         introPixels == 0 && std::chrono::steady_clock::now() < deadline;) {
-        introPixels = textPixels(input, window, kWidth / 4, kHeight / 2);
+         introPixels < 200 && std::chrono::steady_clock::now() < deadline;) {
+        introPixels = whiteText(input, window);
         std::this_thread::sleep_for(20ms);
     }
-    EXPECT_GT(introPixels, 20) << "no level intro";
+    EXPECT_GE(introPixels, 200) << "no level intro";
     std::this_thread::sleep_for(2s);
 
     holdFor(input, XK_w, 1000ms);
     holdFor(input, XK_space, 500ms);
-    // A tap shorter than the 0.2 s toggle guard flips the table at most once,
-    // and it may fall between two slow frames; tap until it shows.
-    const int before = textPixels(input, window, kWidth / 2, kHeight - kHeight / 3);
-    int table = before;
-    for (int tap = 0; tap < 8 && table < before + 40; ++tap) {
+    // The table and the current score bring hundreds of white pixels. A tap
+    // shorter than the 0.2 s toggle guard flips the table at most once, but a
+    // slow frame may miss it: so each tap is compared with a look just before
+    // it, given a few frames to show, and repeated until the table is there.
+    bool shown = false;
+    for (int tap = 0; tap < 8 && !shown; ++tap) {
+        const int before = whiteText(input, window);
         holdFor(input, XK_Tab, 150ms);
-        std::this_thread::sleep_for(700ms);
-        table = textPixels(input, window, kWidth / 2, kHeight - kHeight / 3);
+        for (const auto deadline = std::chrono::steady_clock::now() + 3s;
+             !shown && std::chrono::steady_clock::now() < deadline;) {
+            shown = whiteText(input, window) >= before + 200;
+            std::this_thread::sleep_for(100ms);
+        }
     }
-    EXPECT_GE(table, before + 40) << "no score table";
+    EXPECT_TRUE(shown) << "no score table";
 
     input.press(XK_Escape);
     EXPECT_EQ(game.waitForExit(60s), 0) << game.output();

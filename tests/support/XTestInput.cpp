@@ -3,6 +3,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
@@ -19,13 +20,14 @@ std::uint8_t channel(unsigned long pixel, unsigned long mask)
 
 }
 
-int WindowImage::countBrighterThan(int level, int x0, int y0, int x1, int y1) const
+int WindowImage::countWhite(int x0, int y0, int x1, int y1) const
 {
     int count = 0;
-    for (int y = y0; y < y1 && y < height; ++y) {
-        for (int x = x0; x < x1 && x < width; ++x) {
-            const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 3;
-            count += rgb[at] > level && rgb[at + 1] > level && rgb[at + 2] > level ? 1 : 0;
+    for (int y = std::max(y0, 0); y < y1 && y < height; ++y) {
+        for (int x = std::max(x0, 0); x < x1 && x < width; ++x) {
+            const std::uint8_t* pixel = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+            const auto [darkest, brightest] = std::minmax({pixel[0], pixel[1], pixel[2]});
+            count += darkest > 200 && brightest - darkest <= 24 ? 1 : 0;
         }
     }
     return count;
