@@ -21,6 +21,16 @@ glm::ivec2 pixelOf(const glm::vec2& ndc)
     return glm::ivec2((ndc + 1.0f) * 0.5f * glm::vec2(Width, Height));
 }
 
+// How many pixels across and up through `centre` the flare lights.
+glm::ivec2 litExtent(const FrameTarget& target, const glm::ivec2& centre)
+{
+    glm::ivec2 extent(0);
+    for (int d = -40; d <= 40; ++d) {
+        extent += glm::ivec2(target.at({centre.x + d, centre.y}).r > 0.0f, target.at({centre.x, centre.y + d}).r > 0.0f);
+    }
+    return extent;
+}
+
 // A world whose only lights are white suns with the given clip-space centres,
 // a frame whose emitted-light attachment shows light everywhere, and a lens
 // flare pass built with the given settings.
@@ -75,16 +85,24 @@ TEST_F(LenseFlare, EveryVisibleSunGetsFourSquareElementsAndNothingElse)
             << "light outside at " << p.x << "," << p.y;
     }
     // The element on the sun is lit as far across as up.
-    const glm::ivec2 sun = pixelOf(positions[0]);
-    glm::ivec2 extent(0);
-    for (int d = -40; d <= 40; ++d) {
-        extent += glm::ivec2(m_Target.at({sun.x + d, sun.y}).r > 0.0f, m_Target.at({sun.x, sun.y + d}).r > 0.0f);
-    }
+    const glm::ivec2 extent = litExtent(m_Target, pixelOf(positions[0]));
     EXPECT_NEAR(extent.x, extent.y, 2);
     EXPECT_GT(extent.x, 30);
     EXPECT_EQ(EffectsTest::glState(m_Target.m_OutputFBO),
               "blend off, depth test 1, depth writes 0, cull 1028, draw output 640x320, error 0");
+}
 
+// In a window taller than wide the elements stay square, not cut at their sides.
+TEST_F(LenseFlare, ElementsStaySquareInAWindowTallerThanWide)
+{
+    build("", {glm::vec4(0.0f, 0.0f, 2.0f, 1.0f)});
+    FrameTarget tall(160, 320);
+    tall.fillLightSources(glm::vec4(0.5f));
+    LenseFlarePass(tall.m_GBuffer.get(), tall.m_OutputFBO, 160, 320, m_World.get()).render();
+    tall.read();
+    const glm::ivec2 extent = litExtent(tall, glm::ivec2(80, 160));
+    EXPECT_NEAR(extent.x, extent.y, 2);
+    EXPECT_GT(extent.x, 30);
 }
 
 // The hot core of the element on a white sun shows the strength directly.
