@@ -86,6 +86,25 @@ TEST_F(GeometryOutput, EntitiesWriteWorldPositionColourUnitNormalAndMaterial)
     expectMatter(EntityTest::AsteroidTexel);
 }
 
+// The texture is laid on by the model's coordinates: a quad showing a
+// texture of two texels is red on its left half and blue on its right.
+TEST_F(GeometryOutput, TexturesFollowTheModelsCoordinates)
+{
+    Entity quad(glm::vec3(0), glm::vec3(0));
+    quad.m_Model = std::make_shared<Orbivane::Models::Model>("res\\models\\Asteroid.obj");
+    const unsigned char texels[] = {255, 0, 0, 0, 0, 255};
+    glCreateTextures(GL_TEXTURE_2D, 1, &quad.m_Texture);
+    glTextureStorage2D(quad.m_Texture, 1, GL_RGB8, 2, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTextureSubImage2D(quad.m_Texture, 0, 0, 0, 2, 1, GL_RGB, GL_UNSIGNED_BYTE, texels);
+    glTextureParameteri(quad.m_Texture, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTextureParameteri(quad.m_Texture, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    drawAlone(quad, glm::vec3(0, 0, 2));
+    expectVec(glm::vec3(m_GBuffer.read(Diffuse, Centre - 8, Centre)), glm::vec3(1, 0, 0));
+    expectVec(glm::vec3(m_GBuffer.read(Diffuse, Centre + 8, Centre)), glm::vec3(0, 0, 1));
+    glDeleteTextures(1, &quad.m_Texture);
+}
+
 TEST_F(GeometryOutput, SunGlowsInItsColourAndBlackHoleStaysDark)
 {
     Sun sun(glm::vec3(0), glm::vec3(0, 1, 0));

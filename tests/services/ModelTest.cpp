@@ -66,10 +66,14 @@ TEST_F(ModelTest, PolygonsAreTriangulatedWithTheirAttributesAndLinesAndPointsSki
         EXPECT_EQ(vertex.normal, glm::vec4(0.0f, 0.0f, 1.0f, 0.0f));
         EXPECT_EQ(vertex.texCoords, (glm::vec2(vertex.position) + 1.0f) * 0.5f);
     }
-    // Without normals in the file: generated unit normals.
-    m_Dir.writeFile("Bare.obj", kBareTriangle);
-    for (const auto& vertex : Model("Bare.obj").m_Meshes->front().m_Vertices) {
-        EXPECT_NEAR(glm::length(glm::vec3(vertex.normal)), 1.0f, 1e-5f);
+    // Without normals in the file: generated unit normals, one per face, so a
+    // fold keeps its edge: corners shared by both faces are not merged.
+    m_Dir.writeFile("Fold.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 2 3\nf 1 4 2\n");
+    const auto& fold = Model("Fold.obj").m_Meshes->front();
+    ASSERT_EQ(fold.m_Indices.size(), 6u);
+    for (std::size_t corner = 0; corner < 6; ++corner) {
+        const glm::vec4 normal = fold.m_Vertices.at(fold.m_Indices[corner]).normal;
+        EXPECT_EQ(normal, corner < 3 ? glm::vec4(0, 0, 1, 0) : glm::vec4(0, 1, 0, 0)) << corner;
     }
     m_Dir.writeFile("Mixed.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nf 1 2 3\nl 1 4\np 2\nf 2 4 3\n");
     const Model mixed("Mixed.obj");

@@ -1,5 +1,7 @@
 #include "WorldFixture.h"
 
+#include "helpers/PlaySound.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -13,11 +15,23 @@ TEST_F(WorldSetupTest, DefaultWorldIsPopulatedAnnouncedAndShowsLevelOnesIntro)
 {
     auto& world = makeWorld();
     EXPECT_EQ(world.m_Asteroids.size(), 100u);
+    glm::vec3 low(0.0f), high(0.0f);
     for (const auto& asteroid : world.m_Asteroids) {
         const glm::vec3 p = asteroid->getPosition();
         for (const float coordinate : {p.x, p.y, p.z}) {
             EXPECT_TRUE(coordinate >= -200.0f && coordinate <= 199.0f && coordinate == std::floor(coordinate));
         }
+        low = glm::min(low, p);
+        high = glm::max(high, p);
+    }
+    EXPECT_TRUE(glm::all(glm::greaterThan(high - low, glm::vec3(300.0f)))) << "the rocks fill only part of the field";
+
+    // Both sounds are loaded as their files hold them: nothing muffles the shot.
+    auto& player = Orbivane::Helpers::PlaySound::instance();
+    player.setFIREnabled(false);
+    for (const std::string sound : {"res\\sounds\\laser_shooting_sfx.wav", "res\\sounds\\engine.wav"}) {
+        player.play(".\\" + sound, Orbivane::Helpers::PlayMode::Stop);
+        EXPECT_EQ(player.sounds().at(sound).pcm, player.sounds().at(".\\" + sound).pcm) << sound;
     }
     EXPECT_EQ(world.m_HighScore->m_PlayerName, "Mr. Gorgeous!");
     // Every sun announces its light radius before the old high scores are listed.

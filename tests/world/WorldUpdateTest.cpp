@@ -307,11 +307,12 @@ TEST_F(WorldUpdateTest, AMissionIsAccomplishedOnlyWhenBothItsTargetsAreMet)
         SCOPED_TRACE("level " + std::to_string(mission.level) + " with " + std::to_string(mission.hits) + " hits");
         auto& world = makeWorld("DontMoveAsteroids=1\nInvulnerable=1\n");
         placeAsteroids({});
+        // Hits count on across level changes.
+        world.m_AsteroidsShot = mission.hits;
         for (int level = 1; level < mission.level; ++level) {
             world.startNextLevel();
         }
         resetClocks();
-        world.m_AsteroidsShot = mission.hits;
         stepAt(mission.stillPlaying);
         EXPECT_EQ(world.m_LevelNumber, mission.level);
         if (mission.accomplished > 0.0) {
