@@ -173,6 +173,10 @@ def try_fault(workspace, fault, timeout):
 
 
 def main():
+    # Stopping the tool (Ctrl-C, or kill from another shell) stops the running
+    # build or suite and still puts the mutated file back.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+    signal.signal(signal.SIGINT, signal.default_int_handler)
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--faults", type=Path, default=REPO / "tools" / "mutation" / "faults.txt")
     parser.add_argument("--only", help="comma-separated fault ids")
