@@ -199,6 +199,8 @@ TEST_F(RendererTest, SpheresAreCulledOnlyWhenWhollyOutsideAndEachHitIsCounted)
     beyondFar->m_Radius = 1.0f;
     // Its sphere lies behind the camera, but its light reaches far into view.
     const auto sunBehind = addSun(onAxis(-10.0f), Red);
+    // Far behind: its sphere and its light volume count as two hits.
+    addSun(onAxis(-200.0f), Red);
 
     const auto prepare = [this] { return OrbivaneTest::consoleOf([this] { m_Renderer->prepareFrame(); }); };
     const auto visibility = [&] {
@@ -209,7 +211,7 @@ TEST_F(RendererTest, SpheresAreCulledOnlyWhenWhollyOutsideAndEachHitIsCounted)
     EXPECT_EQ(prepare(), "");
     EXPECT_EQ(visibility(), allVisible);
     m_World->m_CullingEnabled = true;
-    EXPECT_EQ(prepare(), "Culled 3 objects\n");
+    EXPECT_EQ(prepare(), "Culled 5 objects\n");
     EXPECT_EQ(visibility(), (std::vector<bool>{true, false, false, false, true}));
     m_World->m_CullingEnabled = false;
     EXPECT_EQ(prepare(), "");
