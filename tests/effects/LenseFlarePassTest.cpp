@@ -26,7 +26,8 @@ glm::ivec2 litExtent(const FrameTarget& target, const glm::ivec2& centre)
 {
     glm::ivec2 extent(0);
     for (int d = -40; d <= 40; ++d) {
-        extent += glm::ivec2(target.at({centre.x + d, centre.y}).r > 0.0f, target.at({centre.x, centre.y + d}).r > 0.0f);
+        extent += glm::ivec2(target.at({centre.x + d, centre.y}).r > 0.0f,
+                             target.at({centre.x, centre.y + d}).r > 0.0f);
     }
     return extent;
 }

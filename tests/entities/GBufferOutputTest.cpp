@@ -95,7 +95,6 @@ TEST_F(GeometryOutput, TexturesFollowTheModelsCoordinates)
     const unsigned char texels[] = {255, 0, 0, 0, 0, 255};
     glCreateTextures(GL_TEXTURE_2D, 1, &quad.m_Texture);
     glTextureStorage2D(quad.m_Texture, 1, GL_RGB8, 2, 1);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTextureSubImage2D(quad.m_Texture, 0, 0, 0, 2, 1, GL_RGB, GL_UNSIGNED_BYTE, texels);
     glTextureParameteri(quad.m_Texture, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTextureParameteri(quad.m_Texture, GL_TEXTURE_MAG_FILTER, GL_NEAREST);

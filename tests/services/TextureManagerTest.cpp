@@ -50,13 +50,17 @@ protected:
 
 TEST_F(TextureManagerTest, EachPathIsDecodedOnceIntoThreeChannelsWithLinearFiltersAndFailuresAreNotCached)
 {
-    // An odd width, an alpha channel that must be dropped, and a grey image that must be spread.
-    writePng("res/textures/Once.png", {200, 100, 50, 0, 1, 2, 3, 128, 9, 8, 7, 6}, 3, 4);
+    // Two rows of an odd width (9 bytes as RGB, not a multiple of 4), an alpha
+    // channel that must be dropped, and a grey image that must be spread.
+    writePng("res/textures/Once.png",
+             {200, 100, 50, 0, 1, 2, 3, 128, 9, 8, 7, 6, 4, 5, 6, 7, 10, 11, 12, 13, 60, 61, 62, 63}, 3, 4);
     writePng("grey.png", {77, 210}, 2, 1);
     const GLuint first = m_Textures.loadTexture("res\\textures\\Once.png");
     std::filesystem::remove(m_Dir.path() / "res/textures/Once.png");
     EXPECT_EQ(m_Textures.loadTexture("res\\textures\\Once.png"), first);
-    EXPECT_EQ(readBack(first, 3), std::pair(Bytes{200, 100, 50, 255, 1, 2, 3, 255, 9, 8, 7, 255}, kLinear));
+    EXPECT_EQ(readBack(first, 6), std::pair(Bytes{200, 100, 50, 255, 1, 2, 3, 255, 9, 8, 7, 255, 4, 5, 6, 255, 10, 11,
+                                                  12, 255, 60, 61, 62, 255},
+                                            kLinear));
     EXPECT_EQ(readBack(m_Textures.loadTexture("grey.png"), 2).first, (Bytes{77, 77, 77, 255, 210, 210, 210, 255}));
 
     m_Dir.writeFile("res/textures/Broken.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
