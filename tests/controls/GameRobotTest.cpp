@@ -67,11 +67,7 @@ TEST(GameRobotTest, AShortGameEndsWithEscapeAndRecordsTheScore)
     for (int tap = 0; tap < 8 && !shown; ++tap) {
         const int before = whiteText(input, window);
         holdFor(input, XK_Tab, 150ms);
-        for (const auto deadline = std::chrono::steady_clock::now() + 3s;
-             !shown && std::chrono::steady_clock::now() < deadline;) {
-            shown = whiteText(input, window) >= before + 200;
-            std::this_thread::sleep_for(100ms);
-        }
+        shown = OrbivaneTest::eventually([&] { return whiteText(input, window) >= before + 200; }, 3s);
     }
     EXPECT_TRUE(shown) << "no score table";
 

@@ -20,14 +20,27 @@ std::uint8_t channel(unsigned long pixel, unsigned long mask)
 
 }
 
+int WindowImage::countBrighterThan(int level, int x0, int y0, int x1, int y1) const
+{
+    return countWhere(x0, y0, x1, y1, [level](const std::uint8_t* pixel) {
+        return pixel[0] > level && pixel[1] > level && pixel[2] > level;
+    });
+}
+
 int WindowImage::countWhite(int x0, int y0, int x1, int y1) const
+{
+    return countWhere(x0, y0, x1, y1, [](const std::uint8_t* pixel) {
+        const auto [darkest, brightest] = std::minmax({pixel[0], pixel[1], pixel[2]});
+        return darkest > 200 && brightest - darkest <= 24;
+    });
+}
+
+int WindowImage::countWhere(int x0, int y0, int x1, int y1, const std::function<bool(const std::uint8_t*)>& test) const
 {
     int count = 0;
     for (int y = std::max(y0, 0); y < y1 && y < height; ++y) {
         for (int x = std::max(x0, 0); x < x1 && x < width; ++x) {
-            const std::uint8_t* pixel = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
-            const auto [darkest, brightest] = std::minmax({pixel[0], pixel[1], pixel[2]});
-            count += darkest > 200 && brightest - darkest <= 24 ? 1 : 0;
+            count += test(&rgb[(static_cast<std::size_t>(y) * width + x) * 3]) ? 1 : 0;
         }
     }
     return count;

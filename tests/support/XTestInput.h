@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -15,10 +16,14 @@ struct WindowImage {
     int width = 0, height = 0;
     std::vector<std::uint8_t> rgb;
 
+    // Pixels in [x0, x1) x [y0, y1) whose every channel exceeds `level`.
+    int countBrighterThan(int level, int x0, int y0, int x1, int y1) const;
     // Pixels in [x0, x1) x [y0, y1) that look like white text: every channel
     // above 200 and all three within 24 of each other, which no coloured sun,
     // glow or flame is.
     int countWhite(int x0, int y0, int x1, int y1) const;
+    // Pixels in [x0, x1) x [y0, y1) for which `test` holds, given their RGB bytes.
+    int countWhere(int x0, int y0, int x1, int y1, const std::function<bool(const std::uint8_t*)>& test) const;
 };
 
 // Keyboard and mouse input injected through the X server's test extension, so
