@@ -98,6 +98,14 @@ struct Scene {
         m_World->m_Ship.m_Orientation = glm::angleAxis(pose.yaw, glm::vec3(0.0f, 1.0f, 0.0f));
         m_World->m_Ship.updateModelMatrix();
         m_Hud.lifeLeft = 0.5f;
+    }
+
+    // The timed frames carry the most text a frame draws: the help and the
+    // score table. The pictures leave them out and keep the life bar, because
+    // that text is laid out anew to fit the window, on purpose, since the
+    // references were drawn; what a faster frame must not change is the rest.
+    void showOverlayText()
+    {
         m_Renderer->m_GUIPass->m_ShowHelp = true;
         m_Renderer->m_GUIPass->m_ShowScore = true;
     }
@@ -182,6 +190,7 @@ void frame(benchmark::State& state, int width, int height, Pose pose)
     Scene scene(width, height, pose);
     scene.drawPictureFrames();
     checkPicture(state, scene, pictureName(width, height, pose));
+    scene.showOverlayText();
     const auto passes = scene.passes();
     std::vector<double> totals(passes.size(), 0.0);
     for (auto _ : state) {
@@ -203,6 +212,7 @@ void callgrindFrame(benchmark::State& state, int width, int height, Pose pose)
 {
     Scene scene(width, height, pose);
     scene.drawPictureFrames();
+    scene.showOverlayText();
     glFinish();
     for (auto _ : state) {
         CALLGRIND_START_INSTRUMENTATION;
