@@ -72,4 +72,58 @@ TEST(BrightPass, AddsNothingWithoutLightAndASoftWideGlowAroundASmallSun)
               "blend 1/1, depth test 0, depth writes 0, cull 1028, draw output 640x320, error 0");
 }
 
+// The first chain step blurs across the rows only, and every step keeps an
+// even light at its level: the kernel sums to one.
+TEST(BrightPass, StepsBlurAlongTheirAxisAndKeepAnEvenLightsLevel)
+{
+    const OrbivaneTest::TempWorkDir dir("");
+    FrameTarget target(640, 320);
+    BrightPass pass(target.m_GBuffer.get(), target.m_OutputFBO, 640, 320);
+    const auto stepImage = [&pass](unsigned int step) {
+        const auto size = BrightPass::chainSize(step, 640, 320);
+        std::vector<glm::vec4> texels(static_cast<std::size_t>(size.width) * size.height);
+        glGetTextureImage(pass.m_BlurTextures[step], 0, GL_RGBA, GL_FLOAT,
+                          static_cast<GLsizei>(texels.size() * sizeof(glm::vec4)), texels.data());
+        return [texels, size](unsigned int x, unsigned int y) { return texels[y * size.width + x].r; };
+    };
+    target.fillLightSources(glm::vec4(0.5f));
+    pass.blur();
+    for (unsigned int step = 0; step < BrightPass::ChainLength; ++step) {
+        const auto image = stepImage(step);
+        const auto size = BrightPass::chainSize(step, 640, 320);
+        for (const glm::uvec2 texel : {glm::uvec2(0), glm::uvec2(size.width / 2, size.height / 2)}) {
+            EXPECT_NEAR(image(texel.x, texel.y), 0.5f, 1e-3f) << "step " << step;
+        }
+    }
+    // One lit row: the first step spreads it along the row only.
+    target.fillLightSources(glm::vec4(0.0f));
+    target.fillLightSources(glm::vec4(1.0f), glm::ivec4(0, 159, 640, 1));
+    pass.blur();
+    const auto across = stepImage(0);
+    EXPECT_GT(across(106, 159), 0.5f);
+    EXPECT_EQ(across(106, 156), 0.0f) << "the first step blurs down the column";
+}
+
+// The glow adds the across-blurred step of each level, weighted by how many
+// window pixels one of its texels spans over twelve; the down-blurred steps
+// only feed the next level.
+TEST(BrightPass, GlowAddsEachLevelsAcrossStepWeightedByItsTexelSpan)
+{
+    const OrbivaneTest::TempWorkDir dir("");
+    FrameTarget target(640, 320);
+    BrightPass pass(target.m_GBuffer.get(), target.m_OutputFBO, 640, 320);
+    for (unsigned int lit = 0; lit < BrightPass::ChainLength; ++lit) {
+        for (unsigned int step = 0; step < BrightPass::ChainLength; ++step) {
+            const float level = step == lit ? 1.0f : 0.0f;
+            glClearTexImage(pass.m_BlurTextures[step], 0, GL_RGBA, GL_FLOAT, &glm::vec4(level)[0]);
+        }
+        target.fillOutput(glm::vec4(0.0f));
+        pass.blend();
+        target.read();
+        const float span = 640.0f / static_cast<float>(BrightPass::chainSize(lit, 640, 320).width);
+        const float expected = lit % 2 == 0 ? span / 12.0f : 0.0f;
+        EXPECT_NEAR(target.at(glm::ivec2(320, 160)).r, expected, 1e-3f) << "step " << lit;
+    }
+}
+
 }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <regex>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -174,6 +175,39 @@ TEST_F(RendererTest, HeadLightShinesAheadOfTheShipOnly)
     EXPECT_GT(lit.r + lit.g + lit.b, 3.0f * (behind.r + behind.g + behind.b) + 0.1f);
 }
 
+// The head light's cone is two radians wide: a rock 75 degrees off the
+// ship's heading gets none of its light.
+TEST_F(RendererTest, HeadLightConeEndsAtItsRim)
+{
+    const glm::vec3 ship = m_World->m_Ship.m_Position;
+    const glm::ivec2 pixel = rockInView(ship + 15.0f * glm::vec3(std::sin(1.31f), 0.0f, std::cos(1.31f)));
+    m_World->m_SpotLight.setModelMatrix(m_World->m_Ship.m_ModelMatrix);
+    m_World->m_SpotLight.setPosition(ship);
+    m_World->m_SpotLight.m_Direction = m_World->m_Ship.getDirection();
+    const glm::vec4 ahead = litPixel(pixel);
+    m_World->m_SpotLight.m_Direction = -m_World->m_Ship.getDirection();
+    EXPECT_NEAR(glm::length(glm::vec3(ahead - litPixel(pixel))), 0.0f, 1e-3f);
+}
+
+// A sun's light fades to nothing within its 30-unit reach: just inside it a
+// surface gets almost none, so no rim shows where the light ends.
+TEST_F(RendererTest, SunLightFadesOutBeforeItsReach)
+{
+    const glm::ivec2 rock = rockInView();
+    const glm::vec4 dark = litPixel(rock);
+    const glm::vec3 surface(OrbivaneTest::readPixel(m_Renderer->m_GBuffer.m_FBO, rock.x, rock.y, 0));
+    const glm::vec3 normal(OrbivaneTest::readPixel(m_Renderer->m_GBuffer.m_FBO, rock.x, rock.y, 2));
+    const auto sun = addSun(surface, Red);
+    const auto lightAt = [&](float distance) {
+        sun->m_Position = surface + distance * normal;
+        // Its sphere would hide the rock; its light is what is measured.
+        return litPixel(rock, true, [&] { sun->m_Visible = false; }).r - dark.r;
+    };
+    const float halfway = lightAt(15.0f);
+    EXPECT_GT(halfway, 0.05f);
+    EXPECT_LT(lightAt(29.0f), 0.03f * halfway);
+}
+
 TEST_F(RendererTest, GBufferAttachmentsHaveTheirFormats)
 {
     const auto& gBuffer = m_Renderer->m_GBuffer;
@@ -276,6 +310,57 @@ TEST_F(RendererTest, BodiesThatCannotReachTheScreenAreNotDrawn)
     EXPECT_GT(geometry(), withoutBodies);
 }
 
+// Both engines and the black hole reach the G-buffer: on each one's centre
+// pixel lies a surface within its reach of that centre.
+TEST_F(RendererTest, BothEnginesAndTheBlackHoleAreDrawn)
+{
+    m_World->m_BlackHole.m_Position = RockPosition;
+    m_Renderer->prepareFrame();
+    m_Renderer->m_GeometryPass->render(m_Renderer->m_ViewMatrix, m_Renderer->m_ProjectionMatrix);
+    const std::tuple<const char*, Entity*, float> bodies[] = {
+        {"left engine", m_World->m_LeftEngine.get(), 2.0f},
+        {"right engine", m_World->m_RightEngine.get(), 2.0f},
+        {"black hole", &m_World->m_BlackHole, 10.5f}};
+    for (const auto& [name, body, reach] : bodies) {
+        const glm::vec3 centre(body->m_ModelMatrix[3]);
+        const glm::ivec2 pixel = pixelOf(centre);
+        const glm::vec4 surface = OrbivaneTest::readPixel(m_Renderer->m_GBuffer.m_FBO, pixel.x, pixel.y, 0);
+        EXPECT_EQ(surface.w, 1.0f) << name;
+        EXPECT_LT(glm::distance(glm::vec3(surface), centre), reach) << name;
+    }
+}
+
+// A message screen leaves the frame clock alone: the next full frame's
+// particles age by the whole time it was up. With no diagnostics asked
+// for, nothing is written to out/.
+TEST_F(RendererTest, MessageScreensLeaveTheClockAndNothingIsWrittenUnasked)
+{
+    fs::create_directory(m_Dir.path() / "out");
+    glfwSetTime(1.0);
+    m_Renderer->render(Playing);
+    glfwSetTime(4.0);
+    m_Renderer->render(Dead);
+    EXPECT_NEAR(m_Renderer->m_LastTime, 1.0, 0.05);
+    glfwSetTime(4.5);
+    m_Renderer->render(Playing);
+    EXPECT_NEAR(m_Renderer->m_LastTime, 4.5, 0.05);
+    EXPECT_TRUE(fs::is_empty(m_Dir.path() / "out"));
+}
+
+// The exhaust leaves 3.5 units above the ship, straight above it on screen,
+// and streams backwards.
+TEST_F(RendererTest, ExhaustLeavesAboveTheShipAndStreamsBackwards)
+{
+    m_Renderer->render(Playing);
+    const auto& particles = m_Renderer->m_ParticleSystem;
+    const glm::vec3 ship = m_World->m_Ship.getPosition();
+    const glm::ivec2 shipPixel = pixelOf(ship), emitterPixel = pixelOf(particles.m_GenerationPosition);
+    EXPECT_NEAR(glm::distance(particles.m_GenerationPosition, ship), 3.5f, 1e-3f);
+    EXPECT_NEAR(emitterPixel.x, shipPixel.x, 1);
+    EXPECT_GT(emitterPixel.y, shipPixel.y);
+    EXPECT_LT(glm::dot(particles.m_GenerationMinimumVelocity, m_World->m_Ship.getDirection()), -0.9f);
+}
+
 // A new window size rebuilds what depends on it without loading any shader or
 // texture again and deletes what it replaces; a size too small for the glow
 // chain is turned down and the last good size stays in use.
@@ -318,7 +403,7 @@ TEST_F(DiagnosticsTest, FullFramesRewriteThirteenImagesAndAppendOneTimingLineEac
     EXPECT_FALSE(fs::exists(out));
     fs::create_directory(out);
     std::vector<std::pair<std::string, std::uintmax_t>> images;
-    for (const char* name : {"position", "normal", "diffuse", "parameter", "lightSrc"}) {
+    for (const char* name : {"position", "diffuse", "normal", "parameter", "lightSrc"}) {
         images.emplace_back(std::string("gbuffer_") + name + ".bmp", 54u + 4u * Width * Height);
     }
     for (unsigned step = 0; step < 8; ++step) {
@@ -335,6 +420,15 @@ TEST_F(DiagnosticsTest, FullFramesRewriteThirteenImagesAndAppendOneTimingLineEac
             EXPECT_EQ(fs::exists(out / image.first) ? fs::file_size(out / image.first) : 0u, image.second)
                 << image.first;
         }
+    }
+
+    // Each G-buffer image shows its own attachment.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Renderer->m_GBuffer.m_FBO);
+    for (int attachment = 0; attachment < 5; ++attachment) {
+        glReadBuffer(GL_COLOR_ATTACHMENT0 + attachment);
+        Orbivane::Rendering::saveFramebufferBMP(Width, Height, "attachment.bmp");
+        EXPECT_EQ(m_Dir.readFile("out/" + images[attachment].first), m_Dir.readFile("attachment.bmp"))
+            << images[attachment].first;
     }
 
     // One line of six integer pass times per full frame, none for the message screen.
