@@ -37,7 +37,9 @@ constexpr int kWidth = 200, kHeight = 120;
 const std::map<unsigned long, int> kKeys = {
     {XK_space, GLFW_KEY_SPACE}, {XK_Escape, GLFW_KEY_ESCAPE}, {XK_w, GLFW_KEY_W}, {XK_s, GLFW_KEY_S},
     {XK_F2, GLFW_KEY_F2},       {XK_F3, GLFW_KEY_F3},         {XK_F4, GLFW_KEY_F4}, {XK_F5, GLFW_KEY_F5},
-    {XK_F8, GLFW_KEY_F8},       {XK_F9, GLFW_KEY_F9},         {XK_p, GLFW_KEY_P}};
+    {XK_F8, GLFW_KEY_F8},       {XK_F9, GLFW_KEY_F9},         {XK_p, GLFW_KEY_P},   {XK_Tab, GLFW_KEY_TAB},
+    {XK_F1, GLFW_KEY_F1},       {XK_Left, GLFW_KEY_LEFT},     {XK_Right, GLFW_KEY_RIGHT},
+    {XK_Up, GLFW_KEY_UP},       {XK_Down, GLFW_KEY_DOWN}};
 
 // Real key presses reach a real, mapped window through the X server; the
 // clock is driven with glfwSetTime so that every frame time is exact.
@@ -180,6 +182,40 @@ TEST_F(ControlsTest, HeldToggleFlipsFiveTimesASecondAndAShortPressOnce)
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
+// The arrows fly as the letters do: left and right roll by the frame's
+// seconds either way, up and down change the speed by 1000 a second.
+TEST_F(ControlsTest, ArrowsRollAndChangeSpeed)
+{
+    const std::tuple<unsigned long, float, float> cases[] = {
+        {XK_Left, -0.05f, 100.0f}, {XK_Right, 0.05f, 100.0f}, {XK_Up, 0.0f, 150.0f}, {XK_Down, 0.0f, 50.0f}};
+    double t = 0.0;
+    for (const auto& [key, roll, speed] : cases) {
+        s_World->m_Ship.m_Speed = 100.0f;
+        s_World->m_Ship.setRotationZ(0.0f);
+        frame(t += 0.3);
+        hold({key});
+        frame(t += 0.05);
+        EXPECT_NEAR(s_World->m_Ship.m_RotationZ, roll, 5e-3f) << XKeysymToString(key);
+        EXPECT_NEAR(s_World->m_Ship.m_Speed, speed, 5.0f) << XKeysymToString(key);
+        hold({});
+    }
+}
+
+// Tab shows the score and F1 the help, each behind its own repeat guard:
+// F1 right after Tab still flips.
+TEST_F(ControlsTest, TabAndF1FlipScoreAndHelpEachOnItsOwnGuard)
+{
+    const bool score = s_Pass->m_ShowScore, help = s_Pass->m_ShowHelp;
+    hold({XK_Tab});
+    frame(0.3);
+    hold({XK_F1});
+    frame(0.35);
+    EXPECT_NE(s_Pass->m_ShowScore, score);
+    EXPECT_NE(s_Pass->m_ShowHelp, help);
+    s_Pass->m_ShowScore = score;
+    s_Pass->m_ShowHelp = help;
+}
+
 TEST_F(ControlsTest, BrakingStopsAtZeroAndSilencesTheEngine)
 {
     const auto engine = [] {
@@ -221,19 +257,22 @@ TEST_F(ControlsTest, SwitchesNameTheirNewStateInTheTitleAndConsole)
     EXPECT_EQ(Orbivane::Helpers::TextureManager::instance().sampleMode(), 0);
 }
 
-TEST_F(ControlsTest, FrameRateReadOutFollowsTheTitle)
+TEST_F(ControlsTest, FrameRateReadOutFollowsTheSwitchTitle)
 {
+    const std::string switched = std::string(kTitle) + " Frustum Culling ON";
+    hold({XK_F8});
+    OrbivaneTest::consoleOf([this] { frame(0.25); });
     hold({XK_F2});
     frame(0.3);
     hold({});
     double t = 0.3405;
-    EXPECT_EQ(titleAfterFrame(t), std::string(kTitle) + " Calculating...");
+    EXPECT_EQ(titleAfterFrame(t), switched + " Calculating...");
     // Frames of 40.5 ms: 24.7 frames a second, shown once the read-out is rebuilt.
     for (int i = 0; i < 60; ++i) {
         frame(t += 0.0405);
     }
-    EXPECT_EQ(titleAfterFrame(t + 0.0405), std::string(kTitle) + " FPS: 24, deltaT unfiltered: 40ms\n");
-    EXPECT_EQ(m_Controls->m_Title, kTitle);
+    EXPECT_EQ(titleAfterFrame(t + 0.0405), switched + " FPS: 24, deltaT unfiltered: 40ms\n");
+    EXPECT_EQ(m_Controls->m_Title, switched);
 }
 
 // P arrives as a key event. While paused the flying keys and the mouse do
