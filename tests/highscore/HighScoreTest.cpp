@@ -224,11 +224,13 @@ TEST_F(HighScoreTest, ReadOnlyFolderWritesInPlaceOrSaysWhy)
     struct Case {
         mode_t folder, table; // no table for 0
         std::string failure, saved;
+        bool hardLinked = false; // the table has a second name, which a write in place would change too
     };
     const Case cases[] = {
         {0555, 0666, "", "Cid|9\nAnn|5\n"},
         {0555, 0444, "Permission denied", "Ann|5\n"},
         {0555, 0, "Permission denied", ""},
+        {0555, 0666, "highscores.txt is not a plain file", "Ann|5\n", true},
         // A full disk: no file may grow.
         {0777, 0666, "File too large", "Ann|5\n"},
     };
@@ -240,6 +242,10 @@ TEST_F(HighScoreTest, ReadOnlyFolderWritesInPlaceOrSaysWhy)
         if (c.table != 0) {
             m_Dir.writeFile("highscores.txt", "Ann|5\n");
             ::chmod(table.c_str(), c.table);
+        }
+        fs::remove(folder + "/second-name.txt");
+        if (c.hardLinked) {
+            fs::create_hard_link(table, folder + "/second-name.txt");
         }
         ::chmod(folder.c_str(), c.folder);
         const std::string printed = saveInChild("Cid", 9, [&c] {
