@@ -43,7 +43,7 @@ void closeAudioDevice()
 }
 
 // A shot requested twice while it plays and once after it ended, then the
-// engine hum looped for a second and stopped. Without a device the same
+// engine hum looped, paused for 0.4 s in the middle of its second, and stopped. Without a device the same
 // requests must be silently without effect.
 TEST(SoundScenario, DISABLED_ShotsThenALoop)
 {
@@ -56,7 +56,8 @@ TEST(SoundScenario, DISABLED_ShotsThenALoop)
     const std::pair<double, std::function<void()>> script[] = {
         {0.3, [&] { player.play(shot, PlayMode::Once); }}, {0.4, [&] { player.play(shot, PlayMode::Once); }},
         {1.2, [&] { player.play(shot, PlayMode::Once); }}, {2.2, [&] { player.play(hum, PlayMode::Loop); }},
-        {3.2, [&] { player.play(hum, PlayMode::Stop); }},  {3.8, closeAudioDevice},
+        {2.5, [&] { player.setPaused(true); }},             {2.9, [&] { player.setPaused(false); }},
+        {3.6, [&] { player.play(hum, PlayMode::Stop); }},  {4.2, closeAudioDevice},
     };
     for (const auto& [at, action] : script) {
         while (glfwGetTime() < start + at) {
@@ -130,7 +131,7 @@ protected:
 
 }
 
-TEST_F(PlaybackCapture, ShotIsHeardOnceUntilItEndsAndALoopUntilItIsStopped)
+TEST_F(PlaybackCapture, ShotIsHeardOnceUntilItEndsAndALoopUntilStoppedButNotWhilePaused)
 {
     ASSERT_TRUE(runScenario("wave"));
     m_Recording = SoundTest::readRecording(m_Dir.path() / "rec.wav", kRate);
@@ -141,18 +142,20 @@ TEST_F(PlaybackCapture, ShotIsHeardOnceUntilItEndsAndALoopUntilItIsStopped)
     const auto attacks = bursts(0.25 * loudest);
     const auto heard = bursts(0.03 * loudest);
     ASSERT_EQ(attacks.size(), 2u);
-    ASSERT_EQ(heard.size(), 3u);
+    ASSERT_EQ(heard.size(), 4u);
     EXPECT_NEAR(heard[0].start, 0.375, 0.175);
     EXPECT_NEAR(heard[0].end - heard[0].start, 0.6, 0.06);
     EXPECT_NEAR(heard[1].end - heard[1].start, 0.6, 0.06);
     EXPECT_NEAR(heard[1].start - heard[0].start, 0.9, 0.2);
     EXPECT_NEAR(attacks[0].start, heard[0].start, 0.011);
     EXPECT_NEAR(attacks[1].start, heard[1].start, 0.011);
-    // The hum: ten times its own length, then nothing at all.
+    // The hum: a second in all, silent while paused, then nothing at all.
     EXPECT_NEAR(heard[2].start - heard[0].start, 1.9, 0.2);
-    EXPECT_NEAR(heard[2].end - heard[2].start, 1.0, 0.2);
-    ASSERT_GT(static_cast<double>(m_Recording.size()) / kRate, heard[2].end + 0.32);
-    EXPECT_LT(peakAfter(heard[2].end + 0.02), 1e-4f);
+    EXPECT_NEAR(heard[2].end - heard[2].start, 0.3, 0.1);
+    EXPECT_NEAR(heard[3].start - heard[2].end, 0.4, 0.1);
+    EXPECT_NEAR(heard[3].end - heard[3].start, 0.7, 0.15);
+    ASSERT_GT(static_cast<double>(m_Recording.size()) / kRate, heard[3].end + 0.32);
+    EXPECT_LT(peakAfter(heard[3].end + 0.02), 1e-4f);
 }
 
 TEST_F(PlaybackCapture, NoAudioDeviceMeansSilenceNotACrash)
