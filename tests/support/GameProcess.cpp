@@ -21,6 +21,17 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Display = std::unique_ptr<::Display, decltype(&XCloseDisplay)>;
 
+// Windows come and go while the tree is walked (the game's probe window,
+// the last game's window closing): a request about one that went away after
+// it was listed fails with BadWindow, which Xlib's default handler turns into
+// an exit of the whole test. Such a window is simply not the one sought.
+XErrorHandler g_HandlerOutsideSearch = nullptr;
+
+int ignoreVanishedWindows(::Display* display, XErrorEvent* error)
+{
+    return error->error_code == BadWindow ? 0 : g_HandlerOutsideSearch(display, error);
+}
+
 std::optional<unsigned long> findWindow(::Display* display, ::Window root, const std::string& title)
 {
     char* name = nullptr;
@@ -97,16 +108,20 @@ GameProcess::~GameProcess()
 std::optional<WindowInfo> GameProcess::waitForWindow(const std::string& title, std::chrono::seconds timeout) const
 {
     const Display display(XOpenDisplay(nullptr), &XCloseDisplay);
-    for (const auto deadline = Clock::now() + timeout; display && Clock::now() < deadline;) {
+    g_HandlerOutsideSearch = XSetErrorHandler(&ignoreVanishedWindows);
+    std::optional<WindowInfo> found;
+    for (const auto deadline = Clock::now() + timeout; display && !found && Clock::now() < deadline;) {
         const auto window = findWindow(display.get(), DefaultRootWindow(display.get()), title);
         XWindowAttributes attributes{};
         if (window && XGetWindowAttributes(display.get(), *window, &attributes) != 0 &&
             attributes.map_state == IsViewable) {
-            return WindowInfo{*window, attributes.width, attributes.height};
+            found = WindowInfo{*window, attributes.width, attributes.height};
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    return std::nullopt;
+    XSetErrorHandler(g_HandlerOutsideSearch);
+    return found;
 }
 
 void GameProcess::requestClose(const WindowInfo& window) const
