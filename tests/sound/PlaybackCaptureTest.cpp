@@ -43,8 +43,8 @@ void closeAudioDevice()
 }
 
 // A shot requested twice while it plays and once after it ended, then the
-// engine hum looped, paused for 0.4 s in the middle of its second, and stopped. Without a device the same
-// requests must be silently without effect.
+// engine hum looped, paused for 0.4 s on the way, and stopped. Without a
+// device the same requests must be silently without effect.
 TEST(SoundScenario, DISABLED_ShotsThenALoop)
 {
     const std::string shot = scenarioFile("shot.wav");
