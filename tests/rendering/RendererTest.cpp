@@ -98,6 +98,12 @@ protected:
         return OrbivaneTest::readPixel(m_Renderer->m_OutputFBO, pixel.x, pixel.y);
     }
 
+    // One G-buffer attachment at a pixel: 0 position, 1 colour, 2 normal.
+    glm::vec4 gBufferAt(const glm::ivec2& pixel, int attachment) const
+    {
+        return OrbivaneTest::readPixel(m_Renderer->m_GBuffer.m_FBO, pixel.x, pixel.y, attachment);
+    }
+
     glm::vec3 onAxis(float distanceFromEye) const
     {
         return m_Renderer->m_Camera.m_Eye + glm::vec3(0.0f, 0.0f, distanceFromEye);
@@ -144,7 +150,7 @@ TEST_F(RendererTest, LightsAddUpAndTheAmbientTermOnlyAdds)
     const glm::vec4 both = litPixel(rock, false);
     m_Renderer->m_AmbientPass->render();
     const glm::vec3 ambient = glm::vec3(readOutput(rock) - both);
-    const glm::vec3 rockColour(OrbivaneTest::readPixel(m_Renderer->m_GBuffer.m_FBO, rock.x, rock.y, 1));
+    const glm::vec3 rockColour(gBufferAt(rock, 1));
     left->m_LightColor = glm::vec3(0.0f);
     const glm::vec4 rightOnly = litPixel(rock, false);
     left->m_LightColor = Red;
@@ -195,8 +201,8 @@ TEST_F(RendererTest, SunLightFadesOutBeforeItsReach)
 {
     const glm::ivec2 rock = rockInView();
     const glm::vec4 dark = litPixel(rock);
-    const glm::vec3 surface(OrbivaneTest::readPixel(m_Renderer->m_GBuffer.m_FBO, rock.x, rock.y, 0));
-    const glm::vec3 normal(OrbivaneTest::readPixel(m_Renderer->m_GBuffer.m_FBO, rock.x, rock.y, 2));
+    const glm::vec3 surface(gBufferAt(rock, 0));
+    const glm::vec3 normal(gBufferAt(rock, 2));
     const auto sun = addSun(surface, Red);
     const auto lightAt = [&](float distance) {
         sun->m_Position = surface + distance * normal;
@@ -266,12 +272,9 @@ TEST_F(RendererTest, CulledRocksLeaveNoTraceWhileTheShipAlwaysDraws)
     ASSERT_FALSE(culled->m_Visible);
     m_Renderer->m_GeometryPass->render(m_Renderer->m_ViewMatrix, m_Renderer->m_ProjectionMatrix);
 
-    const auto positionAt = [this](const glm::ivec2& pixel) {
-        return OrbivaneTest::readPixel(m_Renderer->m_GBuffer.m_FBO, pixel.x, pixel.y);
-    };
-    EXPECT_EQ(positionAt(pixelOf(RockPosition)).w, 1.0f);
-    EXPECT_EQ(positionAt(pixelOf(culled->m_Position)).w, 0.0f);
-    EXPECT_NEAR(positionAt(pixelOf(m_World->m_Ship.m_Position)).z, m_World->m_Ship.m_Position.z, 3.0f);
+    EXPECT_EQ(gBufferAt(pixelOf(RockPosition), 0).w, 1.0f);
+    EXPECT_EQ(gBufferAt(pixelOf(culled->m_Position), 0).w, 0.0f);
+    EXPECT_NEAR(gBufferAt(pixelOf(m_World->m_Ship.m_Position), 0).z, m_World->m_Ship.m_Position.z, 3.0f);
 }
 
 // Whatever the culling switch says, a rock and a light volume behind the
@@ -324,7 +327,7 @@ TEST_F(RendererTest, BothEnginesAndTheBlackHoleAreDrawn)
     for (const auto& [name, body, reach] : bodies) {
         const glm::vec3 centre(body->m_ModelMatrix[3]);
         const glm::ivec2 pixel = pixelOf(centre);
-        const glm::vec4 surface = OrbivaneTest::readPixel(m_Renderer->m_GBuffer.m_FBO, pixel.x, pixel.y, 0);
+        const glm::vec4 surface = gBufferAt(pixel, 0);
         EXPECT_EQ(surface.w, 1.0f) << name;
         EXPECT_LT(glm::distance(glm::vec3(surface), centre), reach) << name;
     }
