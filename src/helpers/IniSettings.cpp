@@ -1,6 +1,10 @@
 #include "helpers/IniSettings.h"
 
+#include <charconv>
 #include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 
 namespace Orbivane::Helpers {
@@ -17,6 +21,53 @@ int toInt(const std::string& text)
     } catch (const std::out_of_range&) {
         throw std::out_of_range("stoi argument out of range");
     }
+}
+
+// The whole text, but for blanks around it, as one number of type T; the
+// conversion ignores the locale, so "0.5" reads the same everywhere.
+template <typename T>
+std::optional<T> wholeNumber(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    const std::size_t last = text.find_last_not_of(" \t");
+    if (first == std::string::npos) {
+        return std::nullopt;
+    }
+    const char* begin = text.data() + first;
+    const char* end = text.data() + last + 1;
+    if (*begin == '+') {
+        ++begin;
+    }
+    T value{};
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string shortest(double value)
+{
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+template <typename T>
+T numberInRange(const std::string& key, T defaultValue, T lowest, T highest, const std::string& kind)
+{
+    const auto& settings = IniSettings::values();
+    const auto it = settings.find(key);
+    if (it == settings.end()) {
+        return defaultValue;
+    }
+    const std::optional<T> value = wholeNumber<T>(it->second);
+    if (value && *value >= lowest && *value <= highest) {
+        return *value;
+    }
+    IniSettings::reportUnusable(key, kind + " from " + shortest(lowest) + " to " + shortest(highest),
+                                shortest(defaultValue));
+    return defaultValue;
 }
 
 }
@@ -96,6 +147,22 @@ std::string IniSettings::getString(const std::string& key, const std::string& de
     const auto& settings = values();
     const auto it = settings.find(key);
     return it == settings.end() ? defaultValue : it->second;
+}
+
+int IniSettings::getIntInRange(const std::string& key, int defaultValue, int lowest, int highest)
+{
+    return numberInRange(key, defaultValue, lowest, highest, "a whole number");
+}
+
+double IniSettings::getDecimalInRange(const std::string& key, double defaultValue, double lowest, double highest)
+{
+    return numberInRange(key, defaultValue, lowest, highest, "a number");
+}
+
+void IniSettings::reportUnusable(const std::string& key, const std::string& expected, const std::string& defaultText)
+{
+    std::cout << "Orbivane.ini: " << key << "=" << getString(key, "") << " is not " << expected << "; using "
+              << defaultText << "\n";
 }
 
 }

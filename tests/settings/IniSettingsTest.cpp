@@ -78,3 +78,34 @@ TEST_F(IniSettingsTest, ConversionErrorsCarryReadableTexts)
     }
     EXPECT_THROW(IniSettings::getFlag("FullScreen", false), std::invalid_argument);
 }
+
+TEST_F(IniSettingsTest, RangeCheckedLookupsGiveTheDefaultAndNameTheKeyForAnUnusableValue)
+{
+    useFile("Good=  42 \nHalf=0.5\nLow=-1\nHigh=101\nWord=abc\nTail=5x\nEmpty=\nNan=nan\nPlus=+7\n");
+    struct Case {
+        const char* key;
+        double expected;
+        const char* console;
+    };
+    const Case cases[] = {
+        {"Good", 42, ""},
+        {"Plus", 7, ""},
+        {"Missing", 10, ""},
+        {"Low", 10, "Orbivane.ini: Low=-1 is not a number from 0 to 100; using 10\n"},
+        {"High", 10, "Orbivane.ini: High=101 is not a number from 0 to 100; using 10\n"},
+        {"Word", 10, "Orbivane.ini: Word=abc is not a number from 0 to 100; using 10\n"},
+        {"Tail", 10, "Orbivane.ini: Tail=5x is not a number from 0 to 100; using 10\n"},
+        {"Empty", 10, "Orbivane.ini: Empty= is not a number from 0 to 100; using 10\n"},
+        {"Nan", 10, "Orbivane.ini: Nan=nan is not a number from 0 to 100; using 10\n"},
+    };
+    for (const Case& c : cases) {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(IniSettings::getDecimalInRange(c.key, 10.0, 0.0, 100.0), c.expected) << c.key;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.console) << c.key;
+    }
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(IniSettings::getDecimalInRange("Half", 1.0, 0.1, 10.0), 0.5);
+    EXPECT_EQ(IniSettings::getIntInRange("Half", 3, 0, 100), 3) << "a decimal where a whole number is expected";
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Orbivane.ini: Half=0.5 is not a whole number from 0 to 100; using 3\n");
+}
