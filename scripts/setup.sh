@@ -14,7 +14,7 @@ packages=(
   glslang-tools fonts-dejavu-core
   clang-14 libclang-rt-14-dev llvm-14
   xdotool x11-apps
-  dpkg-dev file desktop-file-utils appstream
+  dpkg-dev file desktop-file-utils appstream lintian man-db libglib2.0-bin
 )
 
 missing=()
