@@ -1,7 +1,6 @@
 #include "HighScore.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,12 +73,14 @@ std::string storableName(std::string name)
     return name;
 }
 
-// Reports a short write as an error too, so that errno always says why.
-bool writeAll(int descriptor, const std::string& contents)
+// Writes `contents` at `offset`, reporting a short write as an error too, so
+// that errno always says why.
+bool writeAll(int descriptor, const std::string& contents, off_t offset = 0)
 {
     std::size_t written = 0;
     while (written < contents.size()) {
-        const ssize_t result = ::write(descriptor, contents.data() + written, contents.size() - written);
+        const ssize_t result = ::pwrite(descriptor, contents.data() + written, contents.size() - written,
+                                        offset + static_cast<off_t>(written));
         if (result < 0 && errno == EINTR) {
             continue;
         }
@@ -124,33 +125,51 @@ std::string folderOf(const std::string& file)
     return folder.empty() ? "." : folder.string();
 }
 
-// Every game saving into one folder locks the folder itself, so that one
-// save reads, merges and replaces the table while the others wait. Unlike a
-// lock file it can be taken in a read-only folder too (where the table is
-// written in place), leaves nothing behind and has no name to find a link at.
-class FolderLock {
-public:
-    FolderLock(const std::string& folder, int operation)
-        : m_Folder(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-        // A folder that cannot be locked (unreadable, or a network file
-        // system without locks) is saved into unlocked: the score is kept,
-        // only a save at the very same moment could then win over it.
-        while (m_Folder.get() >= 0 && ::flock(m_Folder.get(), operation) != 0 && errno == EINTR) {
-        }
-    }
+// The file whose lock every game saving into one folder takes: the lock file
+// beside the table, made by the first save. Where it is not there and cannot
+// be made, the folder takes no new file, so the table is written in place,
+// and the table itself is locked: every game in that folder then finds the
+// same file to lock.
+int openLockFile(const std::string& table, short lockType)
+{
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    const std::string lockFile = table + ".lock";
+    const int descriptor = lockType == F_WRLCK ? ::open(lockFile.c_str(), O_RDWR | O_CREAT | flags, 0666)
+                                               : ::open(lockFile.c_str(), O_RDONLY | flags);
+    return descriptor >= 0 ? descriptor : ::open(table.c_str(), (lockType == F_WRLCK ? O_RDWR : O_RDONLY) | flags);
+}
 
-    // Makes a rename inside the folder survive a power cut.
-    void syncFolder() const
+// One save reads, merges and replaces the table while other games wait. A
+// record lock (fcntl) holds on network file systems too, where a lock on the
+// folder does not. It belongs to this open file, not to the process, so that
+// no other descriptor of the same file that closes can release it. The lock
+// file stays: were it removed, a later game could lock a new file of that
+// name while another still held the old one.
+class TableLock {
+public:
+    TableLock(const std::string& table, short lockType) : m_File(openLockFile(table, lockType))
     {
-        if (m_Folder.get() >= 0) {
-            ::fsync(m_Folder.get());
+        struct flock whole {};
+        whole.l_type = lockType;
+        whole.l_whence = SEEK_SET;
+        // A file that cannot be locked is saved into unlocked: the score is
+        // kept, only a save at the very same moment could then win over it.
+        while (m_File.get() >= 0 && ::fcntl(m_File.get(), F_OFD_SETLKW, &whole) != 0 && errno == EINTR) {
         }
     }
 
 private:
-    Descriptor m_Folder; // closing it releases the lock
+    Descriptor m_File; // closing it releases the lock
 };
+
+// Makes a rename inside the folder survive a power cut.
+void syncFolder(const std::string& folder)
+{
+    const Descriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.get() >= 0) {
+        ::fsync(handle.get());
+    }
+}
 
 std::string reasonFor(const std::string& path, int error)
 {
@@ -242,10 +261,12 @@ int createTemporary(const std::string& table, std::string& name)
     return -1;
 }
 
-// For a folder where no file can be made: a kill in the middle can cut this
-// table short, but the score is not lost outright. A link or a second hard
-// link at the table's name is not written through, since the write would
-// land in a file that is not only this table.
+// For a folder where no file can be made. A link or a second hard link at
+// the table's name is not written through, since the write would land in a
+// file that is not only this table. The file first grows to the new size
+// with line breaks, which a load takes as the table's end, so that a disk too
+// full for the new table leaves the old one whole; a kill while the table is
+// rewritten can still cut it short.
 std::string writeInPlace(const std::string& table, const std::string& contents)
 {
     Descriptor file(::open(table.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
@@ -256,8 +277,16 @@ std::string writeInPlace(const std::string& table, const std::string& contents)
     if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) {
         return table + " is not a plain file";
     }
-    if (::ftruncate(file.get(), 0) != 0 || !writeAll(file.get(), contents) || ::fsync(file.get()) != 0 ||
-        !file.close()) {
+    const auto oldSize = static_cast<std::size_t>(status.st_size);
+    if (contents.size() > oldSize &&
+        (!writeAll(file.get(), std::string(contents.size() - oldSize, '\n'), status.st_size) ||
+         ::fsync(file.get()) != 0)) {
+        const std::string reason = std::strerror(errno);
+        (void)!::ftruncate(file.get(), status.st_size);
+        return reason;
+    }
+    if (!writeAll(file.get(), contents) || ::ftruncate(file.get(), static_cast<off_t>(contents.size())) != 0 ||
+        ::fsync(file.get()) != 0 || !file.close()) {
         return std::strerror(errno);
     }
     return {};
@@ -274,7 +303,7 @@ void HighScore::load()
 {
     std::cout << "OLD HIGHSCORES:\n";
     // Waits while another game writes the table in place.
-    const FolderLock lock(folderOf(m_FileName), LOCK_SH);
+    const TableLock lock(m_FileName, F_RDLCK);
     for (const Entry& entry : parseEntries(readTable(m_FileName).text)) {
         std::cout << entry.names << "|" << entry.scoreText << "\n";
         addEntry(m_Scores, entry);
@@ -287,7 +316,7 @@ void HighScore::load()
 void HighScore::save()
 {
     std::cout << "NEW HIGHSCORES:\n";
-    const FolderLock lock(folderOf(m_FileName), LOCK_EX);
+    const TableLock lock(m_FileName, F_WRLCK);
     const TableFile onDisk = readTable(m_FileName);
     if (onDisk.failure.empty()) {
         m_Scores.clear();
@@ -304,9 +333,7 @@ void HighScore::save()
     }
     const std::string failure =
         onDisk.failure.empty() ? writeTable(contents, onDisk.exists, onDisk.mode) : onDisk.failure;
-    if (failure.empty()) {
-        lock.syncFolder();
-    } else {
+    if (!failure.empty()) {
         std::cout << "Could not save high scores: " << failure << "\n";
     }
 }
@@ -334,15 +361,22 @@ void HighScore::mergeCurrentScore()
 }
 
 // The table is written beside the old file and renamed over it, so a crash,
-// a kill or a full disk in the middle leaves the previous table whole.
+// a kill or a full disk in the middle leaves the previous table whole. A
+// table that the player may not write was made read-only to stay as it is.
 std::string HighScore::writeTable(const std::string& contents, bool tableExists, unsigned tableMode) const
 {
+    if (tableExists && ::faccessat(AT_FDCWD, m_FileName.c_str(), W_OK, AT_EACCESS) != 0) {
+        return std::strerror(errno);
+    }
     removeStaleTemporaries(m_FileName);
     std::string temporary;
     Descriptor file(createTemporary(m_FileName, temporary));
     if (file.get() < 0) {
-        const std::string reason = std::strerror(errno);
-        return tableExists ? writeInPlace(m_FileName, contents) : reason;
+        // Only a folder the player may not write in is worked around; on a
+        // full disk, say, writing in place would cut the table short.
+        const int error = errno;
+        const bool folderClosed = error == EACCES || error == EPERM;
+        return tableExists && folderClosed ? writeInPlace(m_FileName, contents) : std::strerror(error);
     }
     if (tableExists) {
         // Whoever may read the table now may read the new one.
@@ -351,6 +385,7 @@ std::string HighScore::writeTable(const std::string& contents, bool tableExists,
     const bool written = writeAll(file.get(), contents) && ::fsync(file.get()) == 0;
     const bool closed = file.close();
     if (written && closed && std::rename(temporary.c_str(), m_FileName.c_str()) == 0) {
+        syncFolder(folderOf(m_FileName));
         return {};
     }
     const std::string reason = std::strerror(errno);

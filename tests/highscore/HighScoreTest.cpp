@@ -5,8 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
-#include <sys/resource.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -176,7 +177,7 @@ TEST_F(HighScoreTest, NamesJoinATakenScoreOnceAndCannotSplitTheirLine)
 
 // Whatever stands at a name the save uses, nothing is written through a
 // link, the table file ends up untouched or complete, and no temporary of
-// ours is left behind. The save locks the folder, so there is no lock file.
+// ours is left behind.
 TEST_F(HighScoreTest, SavingAroundWhatStandsAtTheNamesItUses)
 {
     enum class Kind { Folder, File, Link };
@@ -216,52 +217,138 @@ TEST_F(HighScoreTest, SavingAroundWhatStandsAtTheNamesItUses)
     }
 }
 
-// As an unprivileged user (root ignores file modes): a folder where nothing
-// can be made still gets the score if the table is writable; otherwise, or on
-// a full disk, the save says why and the old table stays whole.
-TEST_F(HighScoreTest, ReadOnlyFolderWritesInPlaceOrSaysWhy)
+// A small file system over the test's folder while it lives, mounted in a
+// mount namespace of this test process's own, so that nothing else sees it
+// and no mount outlives the process. Mounting needs root, as CI has.
+class SmallDisk {
+public:
+    explicit SmallDisk(const fs::path& folder) : m_Folder(folder)
+    {
+        static const bool ownMounts = unshare(CLONE_NEWNS) == 0 &&
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        m_Mounted = ownMounts && mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k,nr_inodes=16,mode=0777") == 0;
+        fs::current_path(folder);
+    }
+    ~SmallDisk()
+    {
+        if (m_Mounted) {
+            umount2(m_Folder.c_str(), MNT_DETACH);
+        }
+    }
+    bool mounted() const { return m_Mounted; }
+
+    // Takes every free inode, or every free page, with files of its own.
+    void fill(bool inodes) const
+    {
+        const std::string page(4096, 'x');
+        for (int file = 0, descriptor; file < (inodes ? 100 : 1); ++file) {
+            const std::string name = (m_Folder / ("filler-" + std::to_string(file))).string();
+            if ((descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644)) < 0) {
+                return;
+            }
+            while (!inodes && ::write(descriptor, page.data(), page.size()) > 0) {
+            }
+            ::close(descriptor);
+        }
+    }
+
+private:
+    fs::path m_Folder;
+    bool m_Mounted = false;
+};
+
+// As an unprivileged user (root ignores file modes), on a small disk: a
+// folder where nothing can be made still gets the score if the table is
+// writable; a read-only table stays; a disk out of inodes or space keeps the
+// old table whole, written in place or not, and the save says why.
+TEST_F(HighScoreTest, ReadOnlyFolderWritesInPlaceFullDiskAndReadOnlyTableSayWhy)
 {
+    enum class Disk { Roomy, NoInodes, NoSpace };
     struct Case {
         mode_t folder, table; // no table for 0
-        std::string failure, saved;
-        bool hardLinked = false; // the table has a second name, which a write in place would change too
+        Disk disk;
+        std::string failure;
+        bool saved, hardLinked = false; // a second name, which a write in place would change too
     };
+    const std::string space = "No space left on device";
     const Case cases[] = {
-        {0555, 0666, "", "Cid|9\nAnn|5\n"},
-        {0555, 0444, "Permission denied", "Ann|5\n"},
-        {0555, 0, "Permission denied", ""},
-        {0555, 0666, "highscores.txt is not a plain file", "Ann|5\n", true},
-        // A full disk: no file may grow.
-        {0777, 0666, "File too large", "Ann|5\n"},
+        {0555, 0666, Disk::Roomy, "", true},
+        {0555, 0444, Disk::Roomy, "Permission denied", false},
+        {0555, 0, Disk::Roomy, "Permission denied", false},
+        {0555, 0666, Disk::Roomy, "highscores.txt is not a plain file", false, true},
+        {0777, 0444, Disk::Roomy, "Permission denied", false},
+        {0777, 0666, Disk::NoInodes, space, false},
+        {0777, 0666, Disk::NoSpace, space, false},
+        {0555, 0666, Disk::NoSpace, space, false},
     };
+    const SmallDisk disk(m_Dir.path());
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "mounting a small disk needs root";
+    }
+    // One page long, so that the new table needs a second.
+    const std::string oldTable = std::string(4088, 'A') + "|5\n", newTable = "Cid|9\n" + oldTable;
     const std::string folder = m_Dir.path().string(), table = folder + "/highscores.txt";
+    const auto shortened = [](const std::string& text) {
+        const std::size_t from = text.find("AAA"), to = text.find_first_not_of('A', from);
+        return from == std::string::npos ? text : text.substr(0, from) + std::to_string(to - from) + " As" + text.substr(to);
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.failure + " " + std::to_string(c.table));
+        SCOPED_TRACE(testing::Message() << std::oct << c.table << " in " << c.folder << ": " << c.failure);
         ::chmod(folder.c_str(), 0777);
-        fs::remove(table);
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            fs::remove(entry.path());
+        }
         if (c.table != 0) {
-            m_Dir.writeFile("highscores.txt", "Ann|5\n");
+            m_Dir.writeFile("highscores.txt", oldTable);
             ::chmod(table.c_str(), c.table);
         }
-        fs::remove(folder + "/second-name.txt");
         if (c.hardLinked) {
             fs::create_hard_link(table, folder + "/second-name.txt");
         }
+        if (c.disk != Disk::Roomy) {
+            disk.fill(c.disk == Disk::NoInodes);
+        }
         ::chmod(folder.c_str(), c.folder);
-        const std::string printed = saveInChild("Cid", 9, [&c] {
-            const rlimit noGrowth{0, 0};
-            const bool fullDisk = c.folder == 0777;
-            if ((getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) ||
-                (fullDisk && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &noGrowth) != 0))) {
+        const std::string printed = saveInChild("Cid", 9, [] {
+            if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
                 _exit(1);
             }
         });
         ::chmod(folder.c_str(), 0777);
-        EXPECT_EQ(printed, "NEW HIGHSCORES:\nCid|9\n" + std::string(c.table != 0 ? "Ann|5\n" : "") +
-                               (c.failure.empty() ? "" : "Could not save high scores: " + c.failure + "\n"));
-        EXPECT_EQ(savedFile(), c.saved);
+        EXPECT_EQ(shortened(printed),
+                  shortened("NEW HIGHSCORES:\nCid|9\n" + std::string(c.table != 0 ? oldTable : "") +
+                            (c.failure.empty() ? "" : "Could not save high scores: " + c.failure + "\n")));
+        EXPECT_EQ(shortened(savedFile()), shortened(c.saved ? newTable : c.table != 0 ? oldTable : ""));
         EXPECT_FALSE(temporaryLeft());
     }
+}
+
+// A game holding the lock, a record lock on the lock file that network file
+// systems honour too, makes a save wait: the table that game writes
+// meanwhile is merged, not overwritten. The lock file stays.
+TEST_F(HighScoreTest, SaveWaitsWhileAnotherGameHoldsTheLock)
+{
+    load("Cid", "Ann|5\n");
+    int held[2];
+    ASSERT_EQ(pipe(held), 0);
+    const pid_t other = fork();
+    if (other == 0) {
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        if (fcntl(::open("highscores.txt.lock", O_RDWR | O_CREAT, 0666), F_SETLKW, &whole) != 0) {
+            _exit(1);
+        }
+        (void)!::write(held[1], "h", 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        m_Dir.writeFile("highscores.txt", "Bob|10\nAnn|5\n");
+        _exit(0);
+    }
+    char go = 0;
+    ASSERT_EQ(::read(held[0], &go, 1), 1);
+    EXPECT_EQ(save(11), "NEW HIGHSCORES:\nCid|11\nBob|10\nAnn|5\n");
+    waitpid(other, nullptr, 0);
+    EXPECT_EQ(savedFile(), "Cid|11\nBob|10\nAnn|5\n");
+    EXPECT_TRUE(fs::exists(m_Dir.path() / "highscores.txt.lock"));
 }
 
 // Two games that loaded the same table quit together, again and again, each
