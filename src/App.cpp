@@ -28,15 +28,21 @@ App::App()
     }
     const char* title = "KOLM 2015: Orbivane";
     const bool fullScreen = IniSettings::getInt("FullScreen", 0) == 1;
-    int width = IniSettings::getInt("Width", 640);
-    int height = IniSettings::getInt("Height", 320);
-    m_WindowMode = WindowMode(width, height);
+    const int settingsWidth = IniSettings::getInt("Width", kDefaultWindowWidth);
+    const int settingsHeight = IniSettings::getInt("Height", kDefaultWindowHeight);
+    int width = settingsWidth;
+    int height = settingsHeight;
     const GLFWvidmode* mode = fullScreen ? primaryVideoMode() : nullptr;
     if (mode != nullptr) {
         width = mode->width;
         height = mode->height;
     }
     createWindow(fullScreen, width, height, title);
+    // A game that starts in full screen first uses the settings' size when
+    // it leaves full screen; whether that fits is known once the context is.
+    const auto [windowedWidth, windowedHeight] =
+        mode != nullptr ? windowedSize(settingsWidth, settingsHeight, *mode) : std::pair(settingsWidth, settingsHeight);
+    m_WindowMode = WindowMode(windowedWidth, windowedHeight);
     m_FramebufferSize = {width, height};
     glfwSetInputMode(m_Window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     m_World = std::make_shared<Worlds::World>(width, height);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "WindowLimits.h"
 #include "WindowMode.h"
 
 #include <memory>
@@ -49,7 +50,7 @@ private:
     // picture drawn anew as it stood when play stopped, and "PAUSED" over it.
     void drawPausedFrame(const Worlds::GameState& state, bool redraw);
 
-    WindowMode m_WindowMode{640, 320};
+    WindowMode m_WindowMode{kDefaultWindowWidth, kDefaultWindowHeight};
     std::pair<int, int> m_FramebufferSize;
 };
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iostream>
 
 namespace Orbivane {
 
@@ -15,10 +16,8 @@ namespace {
 // X11 carries window sizes and positions in 16 bits, the positions signed.
 constexpr int kLargestXSide = 32767;
 
-// The largest side the driver draws into: the game renders the whole window
-// into textures and framebuffers and sets it as the viewport. Made with the
-// game's own context hints, so it is the same driver the game gets; a
-// limit the context does not know leaves its value alone.
+// The largest side of the driver the game gets: the probe is made with the
+// game's own context hints.
 int largestDriverSide()
 {
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
@@ -30,6 +29,17 @@ int largestDriverSide()
     }
     GLFWwindow* previous = glfwGetCurrentContext();
     glfwMakeContextCurrent(probe);
+    const int side = largestDrawableSide();
+    glfwMakeContextCurrent(previous);
+    glfwDestroyWindow(probe);
+    return side;
+}
+
+}
+
+// A limit the context does not know leaves its value alone.
+int largestDrawableSide()
+{
     GLint texture = INT_MAX, renderbuffer = INT_MAX, framebufferWidth = INT_MAX, framebufferHeight = INT_MAX;
     GLint viewport[2] = {INT_MAX, INT_MAX};
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
@@ -37,11 +47,7 @@ int largestDriverSide()
     glGetIntegerv(GL_MAX_FRAMEBUFFER_WIDTH, &framebufferWidth);
     glGetIntegerv(GL_MAX_FRAMEBUFFER_HEIGHT, &framebufferHeight);
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    glfwMakeContextCurrent(previous);
-    glfwDestroyWindow(probe);
     return std::min({texture, renderbuffer, framebufferWidth, framebufferHeight, viewport[0], viewport[1]});
-}
-
 }
 
 const GLFWvidmode* primaryVideoMode()
@@ -61,6 +67,22 @@ bool windowFits(bool fullScreen, int width, int height)
     }
     const int driverSide = largestDriverSide();
     return width <= driverSide && height <= driverSide;
+}
+
+std::pair<int, int> windowedSize(int width, int height, const GLFWvidmode& screen)
+{
+    const int driverSide = largestDrawableSide();
+    const int largestWidth = std::min(screen.width, driverSide);
+    const int largestHeight = std::min(screen.height, driverSide);
+    if (width >= 1 && height >= 1 && width <= largestWidth && height <= largestHeight) {
+        return {width, height};
+    }
+    const std::pair<int, int> fallback(std::min(kDefaultWindowWidth, largestWidth),
+                                       std::min(kDefaultWindowHeight, largestHeight));
+    std::cout << "Window size " << width << "x" << height << " does not fit the screen (" << screen.width << "x"
+              << screen.height << "); leaving full screen gives a " << fallback.first << "x" << fallback.second
+              << " window\n";
+    return fallback;
 }
 
 }

@@ -288,9 +288,11 @@ TEST_F(HighScoreTest, ReadOnlyFolderWritesInPlaceFullDiskAndReadOnlyTableSayWhy)
     // One page long, so that the new table needs a second.
     const std::string oldTable = std::string(4088, 'A') + "|5\n", newTable = "Cid|9\n" + oldTable;
     const std::string folder = m_Dir.path().string(), table = folder + "/highscores.txt";
+    // The long name as its length, so that a failure stays readable.
     const auto shortened = [](const std::string& text) {
         const std::size_t from = text.find("AAA"), to = text.find_first_not_of('A', from);
-        return from == std::string::npos ? text : text.substr(0, from) + std::to_string(to - from) + " As" + text.substr(to);
+        return from == std::string::npos ? text
+                                         : text.substr(0, from) + std::to_string(to - from) + " As" + text.substr(to);
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::oct << c.table << " in " << c.folder << ": " << c.failure);

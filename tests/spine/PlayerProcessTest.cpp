@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <regex>
+#include <tuple>
 #include <thread>
 
 #include <X11/Xlib.h>
@@ -190,4 +191,31 @@ TEST_F(PlayerProcessTest, ResizedAndFullScreenGameFillsItsWindowAndKeepsItsSwitc
 
     m_Game->requestClose(m_Window);
     EXPECT_EQ(m_Game->waitForExit(60s), 0) << m_Game->output();
+}
+
+// A game started in full screen leaves it with F11 for the settings' window
+// where that fits the screen, else for the default window, with a line why.
+TEST_F(PlayerProcessTest, LeavingFullScreenGivesAWindowThatFitsTheScreen)
+{
+    Display* display = XOpenDisplay(nullptr);
+    const std::string screen = std::to_string(DisplayWidth(display, 0)) + "x" + std::to_string(DisplayHeight(display, 0));
+    const std::string tooHigh = std::to_string(DisplayHeight(display, 0) + 1);
+    XCloseDisplay(display);
+    const std::tuple<std::string, std::pair<int, int>, std::string> cases[] = {
+        {"Width=800\nHeight=600\n", {800, 600}, ""}, {"Width=-1\n", {640, 320}, "-1x320"},
+        {"Width=0\n", {640, 320}, "0x320"}, {"Width=65536\n", {640, 320}, "65536x320"},
+        {"Height=" + tooHigh + "\n", {640, 320}, "640x" + tooHigh}};
+    for (const auto& [settings, size, unfit] : cases) {
+        SCOPED_TRACE(settings);
+        ASSERT_NO_FATAL_FAILURE(start("FullScreen=1\nLevelsEnabled=0\nInvulnerable=1\n" + settings));
+        m_Input.tap(XK_F11);
+        const auto shown = [this] { const WindowImage image = grab(); return std::pair(image.width, image.height); };
+        EXPECT_TRUE(eventually([&] { return shown() == size; }, 30s));
+        const std::string why = "Window size " + unfit + " does not fit the screen (" + screen +
+            "); leaving full screen gives a 640x320 window\n";
+        EXPECT_EQ(m_Game->output().find(unfit.empty() ? "does not fit" : why) != std::string::npos, !unfit.empty())
+            << m_Game->output();
+        m_Game->requestClose(m_Window);
+        EXPECT_EQ(m_Game->waitForExit(60s), 0) << m_Game->output();
+    }
 }
