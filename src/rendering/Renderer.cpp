@@ -1,6 +1,7 @@
 #include "rendering/Renderer.h"
 
 #include "Controls.h"
+#include "WindowLimits.h"
 #include "helpers/ExceptionWithMsg.h"
 #include "helpers/IniSettings.h"
 #include "rendering/TargetTexture.h"
@@ -82,6 +83,12 @@ bool Renderer::resize(unsigned int width, unsigned int height)
 {
     if (width == m_Width && height == m_Height) {
         return true;
+    }
+    const auto largest = static_cast<unsigned int>(largestDrawableSide());
+    if (width > largest || height > largest) {
+        std::cout << "Window size " << width << "x" << height << " is too large for the OpenGL driver (at most "
+                  << largest << " pixels a side); the picture stays " << m_Width << "x" << m_Height << "\n";
+        return false;
     }
     // Everything that can fail is made first, so that a failure leaves the
     // renderer as it was.

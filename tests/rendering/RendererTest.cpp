@@ -366,7 +366,8 @@ TEST_F(RendererTest, ExhaustLeavesAboveTheShipAndStreamsBackwards)
 
 // A new window size rebuilds what depends on it without loading any shader or
 // texture again and deletes what it replaces; a size too small for the glow
-// chain is turned down and the last good size stays in use.
+// chain or too large for the driver is turned down, saying which, and the
+// last good size stays in use.
 TEST_F(RendererTest, ResizeFollowsTheWindowWithoutLoadingAgainOrLeaking)
 {
     const GLuint replaced[] = {m_Renderer->m_GBuffer.m_Textures[0], m_Renderer->m_BrightPass->m_BlurTextures[0]};
@@ -386,8 +387,14 @@ TEST_F(RendererTest, ResizeFollowsTheWindowWithoutLoadingAgainOrLeaking)
     EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, 300, 120}));
     const auto frustum = m_Renderer->m_Camera.getFrustumInfo();
     EXPECT_FLOAT_EQ(frustum.m_FarWidth / frustum.m_FarHeight, 2.5f);
-    const std::string refused = OrbivaneTest::consoleOf([this] { EXPECT_FALSE(m_Renderer->resize(8, 8)); });
-    EXPECT_EQ(refused.rfind("Window size 8x8 is too small to draw; the picture stays 300x120", 0), 0u) << refused;
+    const std::pair<glm::uvec2, std::string> refusals[] = {
+        {{8, 8}, "8x8 is too small to draw; the picture stays 300x120"},
+        {{17000, 300}, "17000x300 is too large for the OpenGL driver (at most "}};
+    for (const auto& refusal : refusals) {
+        const std::string refused =
+            OrbivaneTest::consoleOf([&] { EXPECT_FALSE(m_Renderer->resize(refusal.first.x, refusal.first.y)); });
+        EXPECT_EQ(refused.rfind("Window size " + refusal.second, 0), 0u) << refused;
+    }
     EXPECT_EQ(m_Renderer->m_BrightPass->m_Width, 300u);
     m_Renderer->render(Playing);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
