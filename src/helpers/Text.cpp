@@ -162,18 +162,20 @@ Text::Placement Text::fit(const char* text, int x, int y, int size) const
     if (extent.lines == 0) {
         return {x, y, size};
     }
-    // The first glyph of a line sits one cell right of x; lines go down from y.
+    // The first glyph of a line sits one cell right of x; lines go down from
+    // y. A block that would start left of the window starts at its edge.
+    const auto leftFor = [x](int cell) { return std::max(x, -cell); };
     const auto rightEdge = [&](int left, int cell) { return left + (extent.widestLine + 1) * cell; };
     const auto bottomEdge = [&](int base, int cell) { return base - (extent.lines - 1) * cell; };
     const int smallest = std::min(size, kSmallestReadableCell);
     for (int cell = size; cell >= smallest; --cell) {
-        if (rightEdge(x, cell) <= m_ScreenWidth && bottomEdge(y, cell) >= 0 && y + cell <= m_ScreenHeight) {
-            return {x, y, cell};
+        if (rightEdge(leftFor(cell), cell) <= m_ScreenWidth && bottomEdge(y, cell) >= 0 && y + cell <= m_ScreenHeight) {
+            return {leftFor(cell), y, cell};
         }
     }
     const int largestThatFits = std::min(m_ScreenWidth / extent.widestLine, m_ScreenHeight / extent.lines);
     const int cell = std::max(1, std::min(smallest, largestThatFits));
-    const int left = std::min(x, x - (rightEdge(x, cell) - m_ScreenWidth));
+    const int left = std::max(std::min(x, m_ScreenWidth - (extent.widestLine + 1) * cell), -cell);
     // Even a window too small for one-pixel cells keeps the first line in it.
     const int base = std::min(std::max(y, y - bottomEdge(y, cell)), m_ScreenHeight - cell);
     return {left, base, cell};

@@ -29,9 +29,10 @@ public:
     // each character fills a size x size square, the first one a cell right of x.
     void print(const char* text, int x, int y, int size);
     // Where `text`, meant for (x, y) in cells of `size`, lies wholly inside the
-    // screen: in place while it fits, else with cells shrunk pixel by pixel
-    // down to 12; past that moved left or up just enough, and only where even
-    // that cannot fit it, with cells smaller still.
+    // screen: in place while it fits (moved right to the left edge where it
+    // would start before it), else with cells shrunk pixel by pixel down to
+    // 12; past that moved left or up just enough, and only where even that
+    // cannot fit it, with cells smaller still. It never starts outside.
     Placement fit(const char* text, int x, int y, int size) const;
     GLuint loadFont();
 

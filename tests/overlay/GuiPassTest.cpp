@@ -131,8 +131,8 @@ TEST_F(GuiPassTest, ScoreTableShowsTheStartingTableWithATabCellAndTheCurrentScor
 
 }
 
-// In windows small, wide and tall every line of every block lies wholly
-// inside, its last cell inked; at 1920x1080 each block prints exactly as at
+// In windows small, narrow, wide and tall every line of every block lies
+// wholly inside, its last cell inked; at 1920x1080 each block prints exactly as at
 // its anchor in 24-pixel cells.
 TEST_F(GuiPassTest, TextBlocksFitTheWindowAndKeepTheirPlaceWhereTheyFit)
 {
@@ -141,7 +141,7 @@ TEST_F(GuiPassTest, TextBlocksFitTheWindowAndKeepTheirPlaceWhereTheyFit)
     m_Pass.m_CurrentScore.m_Text = "Current Score: 12345";
     EXPECT_EQ(m_Pass.m_HelpText.m_Text.substr(m_Pass.m_HelpText.m_Text.rfind("\nF9")),
               "\nF9 Transparency on/off\nP Pause\nF11 Full screen\nF12 Screenshot");
-    for (const auto& [width, height] : {std::pair(640, 320), {1280, 720}, {360, 900}, {1920, 1080}}) {
+    for (const auto& [width, height] : {std::pair(640, 320), {1280, 720}, {360, 900}, {1920, 1080}, {143, 240}}) {
         m_Pass.layOut(width, height);
         const std::pair<GUI*, std::pair<int, int>> blocks[] = {
             {&m_Pass.m_LevelIntroText, {width / 4, height / 2}}, {&m_Pass.m_HelpText, {width / 4, height / 2}},
