@@ -47,11 +47,16 @@ int roundedMean(int first, int second)
     return (first + second + 1) / 2;
 }
 
-// The next smaller mipmap level: each texel the mean of (up to) 2 x 2
-// texels, the two of each row first, rounded as the software rasteriser's
-// own mipmap generation rounds, so the levels come out as glGenerateMipmap
-// makes them there, without the shader that it compiles for every kind of
-// texture during the start.
+bool isPowerOfTwo(int side)
+{
+    return side > 0 && (side & (side - 1)) == 0;
+}
+
+// The next smaller mipmap level of an image whose sides are powers of two:
+// each texel the mean of (up to) 2 x 2 texels, the two of each row first,
+// rounded as the software rasteriser's own mipmap generation rounds, so the
+// levels come out as glGenerateMipmap makes them there, without the shader
+// that it compiles for every kind of texture during the start.
 std::vector<stbi_uc> halved(const stbi_uc* level, int width, int height, int halfWidth, int halfHeight)
 {
     std::vector<stbi_uc> half(static_cast<std::size_t>(halfWidth) * static_cast<std::size_t>(halfHeight) * 3);
@@ -76,13 +81,18 @@ std::vector<stbi_uc> halved(const stbi_uc* level, int width, int height, int hal
     return half;
 }
 
-// The image and all its mipmap levels down to 1 x 1. Rows of an RGB image
-// need not be a multiple of four bytes long, so the upload must not assume
-// GL's default row alignment.
-void uploadRgb(GLenum target, const RgbImage& image)
+// The image and all its mipmap levels down to 1 x 1; returns whether the
+// driver must still make the levels. Sides that are not powers of two do not
+// halve evenly, and drivers filter those in ways of their own, so their
+// levels are the driver's. Rows of an RGB image need not be a multiple of
+// four bytes long, so the upload must not assume GL's default row alignment.
+bool uploadRgb(GLenum target, const RgbImage& image)
 {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(target, 0, GL_RGB, image.width, image.height, 0, GL_RGB, GL_UNSIGNED_BYTE, image.pixels.get());
+    if (!isPowerOfTwo(image.width) || !isPowerOfTwo(image.height)) {
+        return true;
+    }
     std::vector<stbi_uc> level;
     const stbi_uc* pixels = image.pixels.get();
     int width = image.width;
@@ -96,6 +106,7 @@ void uploadRgb(GLenum target, const RgbImage& image)
         height = halfHeight;
         glTexImage2D(target, index, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
     }
+    return false;
 }
 
 }
@@ -119,7 +130,9 @@ GLuint TextureManager::loadTexture(const std::string& path)
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    uploadRgb(GL_TEXTURE_2D, image);
+    if (uploadRgb(GL_TEXTURE_2D, image)) {
+        glGenerateMipmap(GL_TEXTURE_2D);
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -158,13 +171,17 @@ GLuint loadCubemap(const std::string& directory, const std::string& right, const
     glGenTextures(1, &texture);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
+    bool driverLevels = false;
     for (size_t face = 0; face < faces.size(); ++face) {
         const std::string path = directory + faces[face];
         const RgbImage image = decodeRgb(path);
         if (!image.pixels) {
             throw ExceptionWithMsg("Could not load cubemap-texture." + path);
         }
-        uploadRgb(static_cast<GLenum>(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face), image);
+        driverLevels = uploadRgb(static_cast<GLenum>(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face), image) || driverLevels;
+    }
+    if (driverLevels) {
+        glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
     }
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);

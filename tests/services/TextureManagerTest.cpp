@@ -110,29 +110,32 @@ TEST_F(TextureManagerTest, CubemapFacesFollowTheFileOrderAndAFailureNamesTheFace
     EXPECT_EQ(failureOf(load), "Could not load cubemap-texture.sky\\t.png");
 }
 
-// The mipmap levels are made on the CPU; every level is what the driver's
-// own generation makes of the same image.
+// Every mipmap level, made on the CPU or not, is what the driver's own
+// generation makes of the same image, at sizes even and odd.
 TEST_F(TextureManagerTest, MipmapLevelsMatchTheDriversOwn)
 {
-    constexpr int Width = 64, Height = 32;
-    Bytes pixels(Width * Height * 3);
-    unsigned int noise = 1;
-    for (unsigned char& byte : pixels) {
-        byte = static_cast<unsigned char>((noise = noise * 1103515245u + 12345u) >> 16);
+    for (const auto& [width, height] : {std::pair(64, 32), {5, 3}, {33, 17}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        Bytes pixels(static_cast<std::size_t>(width * height * 3));
+        unsigned int noise = 1;
+        for (unsigned char& byte : pixels) {
+            byte = static_cast<unsigned char>((noise = noise * 1103515245u + 12345u) >> 16);
+        }
+        const std::string name = "mips" + std::to_string(width) + ".png";
+        writePng(name, pixels, width);
+        const GLuint loaded = m_Textures.loadTexture(name);
+        GLuint generated = 0;
+        glCreateTextures(GL_TEXTURE_2D, 1, &generated);
+        glBindTexture(GL_TEXTURE_2D, generated);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        glGenerateMipmap(GL_TEXTURE_2D);
+        for (int level = 1; (width >> (level - 1)) > 1 || (height >> (level - 1)) > 1; ++level) {
+            const auto size = static_cast<GLsizei>(std::max(width >> level, 1) * std::max(height >> level, 1) * 4);
+            Bytes ours(static_cast<std::size_t>(size)), drivers(static_cast<std::size_t>(size));
+            glGetTextureImage(loaded, level, GL_RGBA, GL_UNSIGNED_BYTE, size, ours.data());
+            glGetTextureImage(generated, level, GL_RGBA, GL_UNSIGNED_BYTE, size, drivers.data());
+            EXPECT_EQ(ours, drivers) << "level " << level;
+        }
+        glDeleteTextures(1, &generated);
     }
-    writePng("mips.png", pixels, Width);
-    const GLuint loaded = m_Textures.loadTexture("mips.png");
-    GLuint generated = 0;
-    glCreateTextures(GL_TEXTURE_2D, 1, &generated);
-    glBindTexture(GL_TEXTURE_2D, generated);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, Width, Height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    glGenerateMipmap(GL_TEXTURE_2D);
-    for (int level = 1; Width >> level > 0; ++level) {
-        const auto size = static_cast<GLsizei>((Width >> level) * std::max(Height >> level, 1) * 4);
-        Bytes ours(static_cast<std::size_t>(size)), drivers(static_cast<std::size_t>(size));
-        glGetTextureImage(loaded, level, GL_RGBA, GL_UNSIGNED_BYTE, size, ours.data());
-        glGetTextureImage(generated, level, GL_RGBA, GL_UNSIGNED_BYTE, size, drivers.data());
-        EXPECT_EQ(ours, drivers) << "level " << level;
-    }
-    glDeleteTextures(1, &generated);
 }
