@@ -51,12 +51,15 @@ GBuffer::GBuffer(unsigned int width, unsigned int height)
         throw Helpers::ExceptionWithMsg("GBuffer creation failed. Error: " + std::to_string(status));
     }
 
-    glCreateTextures(GL_TEXTURE_2D, 1, &m_ReflectorDepthTexture);
-    glTextureStorage2D(m_ReflectorDepthTexture, 1, GL_DEPTH_COMPONENT32F, static_cast<GLsizei>(m_Width),
-                       static_cast<GLsizei>(m_Height));
-    glCreateFramebuffers(1, &m_ReflectorDepthFBO);
-    glNamedFramebufferTexture(m_ReflectorDepthFBO, GL_DEPTH_ATTACHMENT, m_ReflectorDepthTexture, 0);
-    glNamedFramebufferDrawBuffer(m_ReflectorDepthFBO, GL_NONE);
+    glGenTextures(1, &m_ReflectorDepthTexture);
+    glBindTexture(GL_TEXTURE_2D, m_ReflectorDepthTexture);
+    glTexStorage2D(GL_TEXTURE_2D, 1, GL_DEPTH_COMPONENT32F, static_cast<GLsizei>(m_Width),
+                   static_cast<GLsizei>(m_Height));
+    glGenFramebuffers(1, &m_ReflectorDepthFBO);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_ReflectorDepthFBO);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, m_ReflectorDepthTexture, 0);
+    glDrawBuffer(GL_NONE);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
 }
 
 GBuffer::~GBuffer()
@@ -101,8 +104,10 @@ void GBuffer::keepReflectorDepth() const
 {
     const auto width = static_cast<GLint>(m_Width);
     const auto height = static_cast<GLint>(m_Height);
-    glBlitNamedFramebuffer(m_FBO, m_ReflectorDepthFBO, 0, 0, width, height, 0, 0, width, height,
-                           GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_FBO);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_ReflectorDepthFBO);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_FBO);
 }
 
 void GBuffer::attachColorTexture(unsigned int index, GLint internalFormat, GLint filter)

@@ -31,7 +31,9 @@ public:
     GLuint m_ReflectorDepthTexture = 0;
     GLuint m_ReflectorDepthFBO = 0;
 
-    // Keeps the depth drawn so far as the reflectors' depth.
+    // Keeps the depth drawn so far as the reflectors' depth. Leaves the
+    // G-buffer bound for drawing, as it is while the geometry is drawn, and
+    // for reading.
     void keepReflectorDepth() const;
 
 private:

@@ -35,11 +35,16 @@ LightingPass::LightingPass(unsigned int width, unsigned int height, GLuint outpu
     }
 
     GLint outputTexture = 0;
-    glGetNamedFramebufferAttachmentParameteriv(m_OutputFBO, GL_COLOR_ATTACHMENT0,
-                                               GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &outputTexture);
-    glCreateFramebuffers(1, &m_LightFBO);
-    glNamedFramebufferTexture(m_LightFBO, GL_COLOR_ATTACHMENT0, static_cast<GLuint>(outputTexture), 0);
-    glNamedFramebufferTexture(m_LightFBO, GL_DEPTH_ATTACHMENT, m_GBuffer->m_ReflectorDepthTexture, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_OutputFBO);
+    glGetFramebufferAttachmentParameteriv(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
+                                          GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &outputTexture);
+    glGenFramebuffers(1, &m_LightFBO);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_LightFBO);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                           static_cast<GLuint>(outputTexture), 0);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D,
+                           m_GBuffer->m_ReflectorDepthTexture, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 LightingPass::~LightingPass()
