@@ -5,7 +5,7 @@
 #include "helpers/DebugOutput.h"
 #include "helpers/ExceptionWithMsg.h"
 #include "helpers/IniSettings.h"
-#include "helpers/Screenshot.h"
+#include "helpers/ScreenshotWriter.h"
 #include "rendering/Renderer.h"
 #include "worlds/World.h"
 
@@ -84,7 +84,7 @@ void App::run()
             int width = 0;
             int height = 0;
             glfwGetFramebufferSize(m_Window, &width, &height);
-            Helpers::saveScreenshot(width, height);
+            m_Screenshots.take(width, height);
         }
         glfwSwapBuffers(m_Window);
         m_Controls->update(m_Window);

@@ -2,6 +2,7 @@
 
 #include "WindowLimits.h"
 #include "WindowMode.h"
+#include "helpers/ScreenshotWriter.h"
 
 #include <memory>
 #include <utility>
@@ -52,6 +53,9 @@ private:
 
     WindowMode m_WindowMode{kDefaultWindowWidth, kDefaultWindowHeight};
     std::pair<int, int> m_FramebufferSize;
+    // Its thread needs neither the window nor the context: the shots still
+    // being written are finished as the App goes, after GLFW has ended.
+    Helpers::ScreenshotWriter m_Screenshots;
 };
 
 }

@@ -1,4 +1,4 @@
-#include "helpers/Screenshot.h"
+#include "helpers/ScreenshotWriter.h"
 
 #include <GL/glew.h>
 #include <stb_image_write.h>
@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 namespace Orbivane::Helpers {
@@ -21,21 +23,29 @@ const char* const kFolder = "screenshots";
 // something else is wrong.
 constexpr int kNamesPerSecond = 100;
 
-// Rows from the top, as image files store them; GL reads them from the bottom.
+// Rows come padded to the default pack alignment of four bytes.
+std::size_t paddedRow(int width)
+{
+    return (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+}
+
 std::vector<unsigned char> readBackBuffer(int width, int height)
 {
-    // Rows come padded to the default pack alignment of four bytes.
-    const std::size_t paddedRow = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
-    std::vector<unsigned char> padded(paddedRow * static_cast<std::size_t>(height));
+    std::vector<unsigned char> rows(paddedRow(width) * static_cast<std::size_t>(height));
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, padded.data());
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+    return rows;
+}
 
-    const std::size_t row = static_cast<std::size_t>(width) * 3;
-    std::vector<unsigned char> pixels(row * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
+// Rows from the top, as image files store them; GL reads them from the bottom.
+std::vector<unsigned char> topRowFirst(const ScreenshotWriter::Shot& shot)
+{
+    const std::size_t row = static_cast<std::size_t>(shot.width) * 3;
+    std::vector<unsigned char> pixels(row * static_cast<std::size_t>(shot.height));
+    for (int y = 0; y < shot.height; ++y) {
         std::memcpy(pixels.data() + row * static_cast<std::size_t>(y),
-                    padded.data() + paddedRow * static_cast<std::size_t>(height - 1 - y), row);
+                    shot.rows.data() + paddedRow(shot.width) * static_cast<std::size_t>(shot.height - 1 - y), row);
     }
     return pixels;
 }
@@ -89,21 +99,79 @@ std::string writeNewFile(const std::vector<unsigned char>& png)
     return {};
 }
 
-}
-
-void saveScreenshot(int width, int height)
+void save(const ScreenshotWriter::Shot& shot)
 {
-    const std::vector<unsigned char> png = encodePng(readBackBuffer(width, height), width, height);
+    const std::vector<unsigned char> png = encodePng(topRowFirst(shot), shot.width, shot.height);
     std::error_code folderError;
     std::filesystem::create_directories(kFolder, folderError);
     errno = 0;
     const std::string name = png.empty() ? std::string() : writeNewFile(png);
     if (name.empty()) {
         const std::string reason = folderError ? folderError.message() : std::strerror(errno);
-        std::cout << "Screenshot could not be saved in " << kFolder << "/: " << reason << "\n";
+        std::cout << "Screenshot could not be saved in " + std::string(kFolder) + "/: " + reason + "\n";
         return;
     }
-    std::cout << "Screenshot saved: " << name << "\n";
+    // One piece, so that no line the game prints meanwhile lands inside it.
+    std::cout << "Screenshot saved: " + name + "\n";
+}
+
+}
+
+ScreenshotWriter::~ScreenshotWriter()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Closing = true;
+    }
+    m_Changed.notify_all();
+    if (m_Thread.joinable()) {
+        m_Thread.join();
+    }
+}
+
+void ScreenshotWriter::take(int width, int height)
+{
+    Shot shot{readBackBuffer(width, height), width, height};
+    {
+        const std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Waiting.push_back(std::move(shot));
+    }
+    m_Changed.notify_all();
+    if (m_Thread.joinable()) {
+        return;
+    }
+    try {
+        m_Thread = std::thread(&ScreenshotWriter::writeShots, this);
+    } catch (const std::system_error&) {
+        // Without a thread of its own the shot is written here, late but whole.
+        save(m_Waiting.back());
+        m_Waiting.clear();
+    }
+}
+
+void ScreenshotWriter::finish()
+{
+    std::unique_lock<std::mutex> lock(m_Mutex);
+    m_Changed.wait(lock, [this] { return m_Waiting.empty() && !m_Writing; });
+}
+
+void ScreenshotWriter::writeShots()
+{
+    std::unique_lock<std::mutex> lock(m_Mutex);
+    for (;;) {
+        m_Changed.wait(lock, [this] { return !m_Waiting.empty() || m_Closing; });
+        if (m_Waiting.empty()) {
+            return;
+        }
+        const Shot shot = std::move(m_Waiting.front());
+        m_Waiting.pop_front();
+        m_Writing = true;
+        lock.unlock();
+        save(shot);
+        lock.lock();
+        m_Writing = false;
+        m_Changed.notify_all();
+    }
 }
 
 }
