@@ -217,50 +217,12 @@ TEST_F(HighScoreTest, SavingAroundWhatStandsAtTheNamesItUses)
     }
 }
 
-// A small file system over the test's folder while it lives, mounted in a
-// mount namespace of this test process's own, so that nothing else sees it
-// and no mount outlives the process. Mounting needs root, as CI has.
-class SmallDisk {
-public:
-    explicit SmallDisk(const fs::path& folder) : m_Folder(folder)
-    {
-        static const bool ownMounts = unshare(CLONE_NEWNS) == 0 &&
-            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-        m_Mounted = ownMounts && mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k,nr_inodes=16,mode=0777") == 0;
-        fs::current_path(folder);
-    }
-    ~SmallDisk()
-    {
-        if (m_Mounted) {
-            umount2(m_Folder.c_str(), MNT_DETACH);
-        }
-    }
-    bool mounted() const { return m_Mounted; }
-
-    // Takes every free inode, or every free page, with files of its own.
-    void fill(bool inodes) const
-    {
-        const std::string page(4096, 'x');
-        for (int file = 0, descriptor; file < (inodes ? 100 : 1); ++file) {
-            const std::string name = (m_Folder / ("filler-" + std::to_string(file))).string();
-            if ((descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644)) < 0) {
-                return;
-            }
-            while (!inodes && ::write(descriptor, page.data(), page.size()) > 0) {
-            }
-            ::close(descriptor);
-        }
-    }
-
-private:
-    fs::path m_Folder;
-    bool m_Mounted = false;
-};
-
-// As an unprivileged user (root ignores file modes), on a small disk: a
-// folder where nothing can be made still gets the score if the table is
-// writable; a read-only table stays; a disk out of inodes or space keeps the
-// old table whole, written in place or not, and the save says why.
+// As an unprivileged user (root ignores file modes), on a disk of its own (a
+// small tmpfs over the test's folder, mounted in a mount namespace of this
+// process's own, so that nothing else sees it and it goes with the process;
+// mounting needs root, as CI has): a folder where nothing can be made still
+// gets the score if the table is writable; a read-only table stays; a disk
+// out of inodes or space keeps the old table whole, written in place or not.
 TEST_F(HighScoreTest, ReadOnlyFolderWritesInPlaceFullDiskAndReadOnlyTableSayWhy)
 {
     enum class Disk { Roomy, NoInodes, NoSpace };
@@ -281,19 +243,14 @@ TEST_F(HighScoreTest, ReadOnlyFolderWritesInPlaceFullDiskAndReadOnlyTableSayWhy)
         {0777, 0666, Disk::NoSpace, space, false},
         {0555, 0666, Disk::NoSpace, space, false},
     };
-    const SmallDisk disk(m_Dir.path());
-    if (!disk.mounted()) {
+    const std::string folder = m_Dir.path().string(), table = folder + "/highscores.txt";
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k,nr_inodes=16,mode=0777") != 0) {
         GTEST_SKIP() << "mounting a small disk needs root";
     }
+    fs::current_path(folder);
     // One page long, so that the new table needs a second.
-    const std::string oldTable = std::string(4088, 'A') + "|5\n", newTable = "Cid|9\n" + oldTable;
-    const std::string folder = m_Dir.path().string(), table = folder + "/highscores.txt";
-    // The long name as its length, so that a failure stays readable.
-    const auto shortened = [](const std::string& text) {
-        const std::size_t from = text.find("AAA"), to = text.find_first_not_of('A', from);
-        return from == std::string::npos ? text
-                                         : text.substr(0, from) + std::to_string(to - from) + " As" + text.substr(to);
-    };
+    const std::string oldTable = std::string(4088, 'A') + "|5\n", newTable = "Cid|9\n" + oldTable, page(4096, 'x');
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::oct << c.table << " in " << c.folder << ": " << c.failure);
         ::chmod(folder.c_str(), 0777);
@@ -307,8 +264,13 @@ TEST_F(HighScoreTest, ReadOnlyFolderWritesInPlaceFullDiskAndReadOnlyTableSayWhy)
         if (c.hardLinked) {
             fs::create_hard_link(table, folder + "/second-name.txt");
         }
-        if (c.disk != Disk::Roomy) {
-            disk.fill(c.disk == Disk::NoInodes);
+        // Files that take every free inode, or one that takes every free page.
+        for (int file = 0, full = c.disk == Disk::Roomy; !full; ++file) {
+            const int filler = ::open(("filler-" + std::to_string(file)).c_str(), O_WRONLY | O_CREAT, 0644);
+            while (c.disk == Disk::NoSpace && ::write(filler, page.data(), page.size()) > 0) {
+            }
+            full = filler < 0 || c.disk == Disk::NoSpace;
+            ::close(filler);
         }
         ::chmod(folder.c_str(), c.folder);
         const std::string printed = saveInChild("Cid", 9, [] {
@@ -317,12 +279,13 @@ TEST_F(HighScoreTest, ReadOnlyFolderWritesInPlaceFullDiskAndReadOnlyTableSayWhy)
             }
         });
         ::chmod(folder.c_str(), 0777);
-        EXPECT_EQ(shortened(printed),
-                  shortened("NEW HIGHSCORES:\nCid|9\n" + std::string(c.table != 0 ? oldTable : "") +
-                            (c.failure.empty() ? "" : "Could not save high scores: " + c.failure + "\n")));
-        EXPECT_EQ(shortened(savedFile()), shortened(c.saved ? newTable : c.table != 0 ? oldTable : ""));
+        EXPECT_EQ(printed, "NEW HIGHSCORES:\nCid|9\n" + std::string(c.table != 0 ? oldTable : "") +
+                               (c.failure.empty() ? "" : "Could not save high scores: " + c.failure + "\n"));
+        EXPECT_EQ(savedFile(), c.saved ? newTable : c.table != 0 ? oldTable : "");
         EXPECT_FALSE(temporaryLeft());
     }
+    fs::current_path("/");
+    umount2(folder.c_str(), MNT_DETACH);
 }
 
 // A game holding the lock, a record lock on the lock file that network file
@@ -333,24 +296,22 @@ TEST_F(HighScoreTest, SaveWaitsWhileAnotherGameHoldsTheLock)
     load("Cid", "Ann|5\n");
     int held[2];
     ASSERT_EQ(pipe(held), 0);
-    const pid_t other = fork();
-    if (other == 0) {
+    if (fork() == 0) {
         struct flock whole {};
         whole.l_type = F_WRLCK;
-        if (fcntl(::open("highscores.txt.lock", O_RDWR | O_CREAT, 0666), F_SETLKW, &whole) != 0) {
-            _exit(1);
+        if (fcntl(::open("highscores.txt.lock", O_RDWR | O_CREAT, 0666), F_SETLKW, &whole) == 0) {
+            (void)!::write(held[1], "h", 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            m_Dir.writeFile("highscores.txt", "Bob|10\nAnn|5\n");
         }
-        (void)!::write(held[1], "h", 1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        m_Dir.writeFile("highscores.txt", "Bob|10\nAnn|5\n");
         _exit(0);
     }
     char go = 0;
     ASSERT_EQ(::read(held[0], &go, 1), 1);
     EXPECT_EQ(save(11), "NEW HIGHSCORES:\nCid|11\nBob|10\nAnn|5\n");
-    waitpid(other, nullptr, 0);
     EXPECT_EQ(savedFile(), "Cid|11\nBob|10\nAnn|5\n");
     EXPECT_TRUE(fs::exists(m_Dir.path() / "highscores.txt.lock"));
+    wait(nullptr);
 }
 
 // Two games that loaded the same table quit together, again and again, each
@@ -403,15 +364,9 @@ TEST_F(HighScoreTest, KilledSaveLeavesTheOldOrTheNewTable)
         m_Dir.writeFile("highscores.txt", oldTable);
         int ready[2];
         EXPECT_EQ(pipe(ready), 0);
-        const pid_t child = fork();
-        if (child == 0) {
-            dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
-            HighScore table("Newcomer");
-            table.m_Score = 12001;
-            (void)!::write(ready[1], "g", 1);
-            table.save();
-            _exit(0);
-        }
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        const pid_t child = forkGame("Newcomer", 12001, quiet, [&ready] { (void)!::write(ready[1], "g", 1); });
+        ::close(quiet);
         char go = 0;
         EXPECT_EQ(::read(ready[0], &go, 1), 1);
         ::close(ready[0]);

@@ -18,10 +18,10 @@ extern "C" void (*glXGetProcAddressARB(const unsigned char* name))()
     static const auto real = reinterpret_cast<Lookup>(dlsym(RTLD_NEXT, "glXGetProcAddressARB"));
     static const std::regex newer(
         "gl(Create(?!Program|Shader).*|.*Named.*|(Get)?(Compressed)?Texture(?!View).*|.*TextureSubImage.*|"
-        "GenerateTextureMipmap|BindTextureUnit|(Get)?VertexArray.+|TransformFeedbackBuffer.*|GetTransformFeedbacki.*|"
+        "BindTextureUnit|GenerateTextureMipmap|(Get)?VertexArray.+|(Get)?TransformFeedback(Buffer|i).*|Getn.*|"
         "GetQueryBufferObject.*|BufferStorage|ClearTex(Sub)?Image|Bind(Buffers|Textures|Samplers|ImageTextures|"
-        "VertexBuffers).*|ClipControl|MemoryBarrierByRegion|GetGraphicsResetStatus|Getn.*|ReadnPixels|"
-        "SpecializeShader|MultiDraw.*IndirectCount|PolygonOffsetClamp)");
+        "VertexBuffers).*|ClipControl|MemoryBarrierByRegion|GetGraphicsResetStatus|ReadnPixels|SpecializeShader|"
+        "MultiDraw.*Count|PolygonOffsetClamp)");
     const bool limited = std::getenv("ORBIVANE_OPENGL_4_3") != nullptr;
     return limited && std::regex_match(reinterpret_cast<const char*>(name), newer) ? nullptr : real(name);
 }
