@@ -9,6 +9,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <numeric>
@@ -23,50 +24,18 @@ using Helpers::TextureManager;
 
 namespace {
 
+using Switch = PlayerInput::Switch;
+
 const char* const kEngineSound = "res\\sounds\\engine.wav";
 
-// A held toggle key flips its switch again only after this long.
-constexpr double kToggleGuardSeconds = 0.2;
 constexpr std::size_t kFpsSamples = 25;
 constexpr double kFpsTextSeconds = 1.0;
 // A paused game draws the same picture; it waits for input this long between
 // frames instead of drawing as fast as it can.
 constexpr double kPausedFrameSeconds = 1.0 / 30.0;
-
-struct KeyBinding {
-    int key;
-    int alternativeKey;
-    int action;
-};
-
-// Tested in this order; the first key down wins.
-constexpr std::array<KeyBinding, 14> kBindings{{
-    {GLFW_KEY_SPACE, GLFW_KEY_UNKNOWN, Controls::Shoot},
-    {GLFW_KEY_ESCAPE, GLFW_KEY_UNKNOWN, Controls::Quit},
-    {GLFW_KEY_LEFT, GLFW_KEY_UNKNOWN, Controls::RollLeft},
-    {GLFW_KEY_RIGHT, GLFW_KEY_UNKNOWN, Controls::RollRight},
-    {GLFW_KEY_W, GLFW_KEY_UP, Controls::Accelerate},
-    {GLFW_KEY_S, GLFW_KEY_DOWN, Controls::Decelerate},
-    {GLFW_KEY_TAB, GLFW_KEY_UNKNOWN, Controls::ToggleScore},
-    {GLFW_KEY_F1, GLFW_KEY_UNKNOWN, Controls::ToggleHelp},
-    {GLFW_KEY_F2, GLFW_KEY_UNKNOWN, Controls::ToggleFps},
-    {GLFW_KEY_F3, GLFW_KEY_UNKNOWN, Controls::ToggleWireframe},
-    {GLFW_KEY_F4, GLFW_KEY_UNKNOWN, Controls::SwitchTextureSampling},
-    {GLFW_KEY_F5, GLFW_KEY_UNKNOWN, Controls::SwitchMipmapping},
-    {GLFW_KEY_F8, GLFW_KEY_UNKNOWN, Controls::ToggleCulling},
-    {GLFW_KEY_F9, GLFW_KEY_UNKNOWN, Controls::ToggleTransparency},
-}};
-
-bool isDown(GLFWwindow* window, int key)
-{
-    return key != GLFW_KEY_UNKNOWN && glfwGetKey(window, key) == GLFW_PRESS;
-}
-
-// Rolling, speed and shooting: what a paused game ignores.
-bool flies(int action)
-{
-    return action >= Controls::RollLeft && action <= Controls::Shoot;
-}
+// Full throttle changes the speed by this much a second; a full roll turns
+// the ship by a radian a second.
+constexpr float kSpeedPerSecond = 1000.0f;
 
 Controls* controlsOf(GLFWwindow* window)
 {
@@ -76,12 +45,9 @@ Controls* controlsOf(GLFWwindow* window)
 }
 
 Controls::Controls(unsigned width, unsigned height, Entities::Ship* ship, std::shared_ptr<Worlds::World> world)
-    : m_Width(width), m_Height(height), m_LastCursorX(width * 0.5), m_LastCursorY(height * 0.5),
-      m_LastFrameTime(glfwGetTime()), m_World(std::move(world)), m_Ship(ship), m_LastScoreToggle(glfwGetTime()),
-      m_LastHelpToggle(glfwGetTime()), m_LastFpsToggle(glfwGetTime()), m_LastFpsSample(glfwGetTime()),
-      m_LastFpsTextUpdate(glfwGetTime())
+    : m_Width(width), m_Height(height), m_LastFrameTime(glfwGetTime()), m_World(std::move(world)), m_Ship(ship),
+      m_LastFpsSample(glfwGetTime()), m_LastFpsTextUpdate(glfwGetTime()), m_KeyboardMouse(width * 0.5, height * 0.5)
 {
-    m_LastToggle.fill(glfwGetTime());
 }
 
 void Controls::setGuiPass(std::shared_ptr<Rendering::GUIPass> guiPass)
@@ -96,20 +62,11 @@ void Controls::listenTo(GLFWwindow* window)
     glfwSetWindowFocusCallback(window, &Controls::onFocus);
 }
 
-// Key presses arrive here as events, so that a tap shorter than a frame still counts.
 void Controls::onKey(GLFWwindow* window, int key, int, int action, int mods)
 {
     Controls* controls = controlsOf(window);
-    if (controls == nullptr || action != GLFW_PRESS) {
-        return;
-    }
-    const bool altEnter = (key == GLFW_KEY_ENTER || key == GLFW_KEY_KP_ENTER) && (mods & GLFW_MOD_ALT) != 0;
-    if (key == GLFW_KEY_P) {
-        controls->m_PausePressed = true;
-    } else if (key == GLFW_KEY_F11 || altEnter) {
-        controls->m_FullScreenRequested = true;
-    } else if (key == GLFW_KEY_F12) {
-        controls->m_ScreenshotRequested = true;
+    if (controls != nullptr) {
+        controls->m_KeyboardMouse.onKey(key, action, mods);
     }
 }
 
@@ -142,14 +99,50 @@ void Controls::update(GLFWwindow* window)
     // the player may not be ready.
     const bool focusLost =
         std::exchange(m_FocusLost, false) && glfwGetWindowAttrib(window, GLFW_FOCUSED) == GLFW_FALSE;
-    if (std::exchange(m_PausePressed, false) || (focusLost && !m_Pause.active())) {
+    if (focusLost && !m_Pause.active()) {
         togglePause();
     }
-    const int action = getInput(window);
+    PlayerInput input;
+    m_KeyboardMouse.read(window, input);
+    apply(input, window, frameSeconds);
+}
+
+void Controls::apply(const PlayerInput& input, GLFWwindow* window, double frameSeconds)
+{
+    for (const Switch action : input.switches) {
+        flip(action, window);
+    }
     m_Ship->m_Shooting = false;
-    carryOut(action, window, frameSeconds);
     // A paused game keeps taking the mouse's movement, so that play resumes without a jolt.
-    steerWithMouse(window, m_Pause.active() ? 0.0f : static_cast<float>(frameSeconds) * 0.1f);
+    if (m_Pause.active()) {
+        return;
+    }
+    if (input.flightPressed) {
+        m_World->endIntro();
+    }
+    fly(input, frameSeconds);
+}
+
+void Controls::fly(const PlayerInput& input, double frameSeconds)
+{
+    const auto seconds = static_cast<float>(frameSeconds);
+    // The ship's Euler angles are pitch (x), yaw (y) and roll (z), its nose
+    // along +z; seen from behind, a positive yaw swings the nose to the left
+    // of the screen and a positive pitch lowers it.
+    m_Ship->setRotationX(-input.turnUp);
+    m_Ship->setRotationY(-input.turnRight);
+    m_Ship->setRotationZ(std::clamp(input.roll, -1.0f, 1.0f) * seconds);
+    const float throttle = std::clamp(input.throttle, -1.0f, 1.0f);
+    if (throttle > 0.0f) {
+        m_Ship->accelerate(throttle * kSpeedPerSecond * seconds);
+        PlaySound::instance().play(kEngineSound, PlayMode::Loop);
+    } else if (throttle < 0.0f) {
+        m_Ship->accelerate(throttle * kSpeedPerSecond * seconds);
+        if (m_Ship->m_Speed == 0.0f) {
+            PlaySound::instance().play(kEngineSound, PlayMode::Stop);
+        }
+    }
+    m_Ship->m_Shooting = input.fire;
 }
 
 void Controls::showTitle(GLFWwindow* window, const std::string& title)
@@ -177,121 +170,55 @@ void Controls::togglePause()
 
 void Controls::shiftTimeStamps(double seconds)
 {
-    for (double* stamp : {&m_LastFrameTime, &m_LastScoreToggle, &m_LastHelpToggle, &m_LastFpsToggle,
-                          &m_LastFpsSample, &m_LastFpsTextUpdate}) {
+    for (double* stamp : {&m_LastFrameTime, &m_LastFpsSample, &m_LastFpsTextUpdate}) {
         *stamp += seconds;
     }
-    for (double& stamp : m_LastToggle) {
-        stamp += seconds;
-    }
 }
 
-int Controls::getInput(GLFWwindow* window)
+void Controls::flip(Switch action, GLFWwindow* window)
 {
-    for (const KeyBinding& binding : kBindings) {
-        if ((m_Pause.active() && flies(binding.action)) ||
-            (!isDown(window, binding.key) && !isDown(window, binding.alternativeKey))) {
-            continue;
-        }
-        if (binding.action == Quit) {
-            m_World->getHighScore()->save();
-        }
-        return binding.action;
-    }
-    return None;
-}
-
-void Controls::carryOut(int action, GLFWwindow* window, double frameSeconds)
-{
-    const float speedStep = static_cast<float>(frameSeconds) * 1000.0f;
     switch (action) {
-    case RollLeft:
-        m_Ship->setRotationZ(-static_cast<float>(frameSeconds));
-        break;
-    case RollRight:
-        m_Ship->setRotationZ(static_cast<float>(frameSeconds));
-        break;
-    case Accelerate:
-        m_Ship->accelerate(speedStep);
-        PlaySound::instance().play(kEngineSound, PlayMode::Loop);
-        break;
-    case Decelerate:
-        m_Ship->accelerate(-speedStep);
-        if (m_Ship->m_Speed == 0.0f) {
-            PlaySound::instance().play(kEngineSound, PlayMode::Stop);
-        }
-        break;
-    case Shoot:
-        m_Ship->m_Shooting = true;
-        break;
-    case Quit:
+    case Switch::Pause: togglePause(); return;
+    case Switch::FullScreen: m_FullScreenRequested = true; return;
+    case Switch::Screenshot: m_ScreenshotRequested = true; return;
+    case Switch::Quit:
+        m_World->getHighScore()->save();
         glfwSetWindowShouldClose(window, GL_TRUE);
-        break;
-    case None:
-        break;
-    default:
-        toggle(action);
-        break;
-    }
-}
-
-void Controls::toggle(int action)
-{
-    double* stamp = nullptr;
-    switch (action) {
-    case ToggleScore: stamp = &m_LastScoreToggle; break;
-    case ToggleHelp: stamp = &m_LastHelpToggle; break;
-    case ToggleFps: stamp = &m_LastFpsToggle; break;
-    case ToggleWireframe: stamp = &m_LastToggle[0]; break;
-    case SwitchTextureSampling: stamp = &m_LastToggle[1]; break;
-    case SwitchMipmapping: stamp = &m_LastToggle[2]; break;
-    case ToggleCulling: stamp = &m_LastToggle[3]; break;
-    case ToggleTransparency: stamp = &m_LastToggle[4]; break;
-    default: return;
-    }
-    if (glfwGetTime() - *stamp <= kToggleGuardSeconds) {
         return;
-    }
-    *stamp = glfwGetTime();
-    m_SwitchFlipped = true;
-
-    switch (action) {
-    case ToggleScore:
+    case Switch::PlayAgain: playAgain(); return;
+    case Switch::Score:
         if (m_GUIPass) {
             m_GUIPass->m_ShowScore = !m_GUIPass->m_ShowScore;
         }
         break;
-    case ToggleHelp:
+    case Switch::Help:
         if (m_GUIPass) {
             m_GUIPass->m_ShowHelp = !m_GUIPass->m_ShowHelp;
         }
         break;
-    case ToggleFps:
-        m_ShowFps = !m_ShowFps;
-        break;
-    case ToggleWireframe:
+    case Switch::Fps: m_ShowFps = !m_ShowFps; break;
+    case Switch::Wireframe:
         glPolygonMode(GL_FRONT_AND_BACK, m_Wireframe ? GL_FILL : GL_LINE);
         m_Wireframe = !m_Wireframe;
         break;
-    case SwitchTextureSampling: switchTextureSampling(); break;
-    case SwitchMipmapping: switchMipmapping(); break;
-    case ToggleCulling: toggleCulling(); break;
-    case ToggleTransparency: toggleTransparency(); break;
-    default: break;
+    case Switch::TextureSampling: switchTextureSampling(); break;
+    case Switch::Mipmapping: switchMipmapping(); break;
+    case Switch::Culling: toggleCulling(); break;
+    case Switch::Transparency: toggleTransparency(); break;
     }
+    m_SwitchFlipped = true;
 }
 
-void Controls::steerWithMouse(GLFWwindow* window, float factor)
+// Only a finished game starts again, and its score goes into the table first,
+// exactly as quitting would record it.
+void Controls::playAgain()
 {
-    double x = 0.0;
-    double y = 0.0;
-    glfwGetCursorPos(window, &x, &y);
-    const double dx = x - m_LastCursorX;
-    const double dy = y - m_LastCursorY;
-    m_LastCursorX = x;
-    m_LastCursorY = y;
-    m_Ship->setRotationX(-(static_cast<float>(dx) * factor));
-    m_Ship->setRotationY(static_cast<float>(dy) * factor);
+    if (m_Pause.active() || !m_World->gameOver()) {
+        return;
+    }
+    m_World->getHighScore()->save();
+    m_World->restart();
+    PlaySound::instance().play(kEngineSound, PlayMode::Stop);
 }
 
 void Controls::switchTextureSampling()

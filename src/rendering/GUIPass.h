@@ -2,9 +2,11 @@
 
 #include "HighScore.h"
 #include "entities/GUI.h"
+#include "rendering/FlatShapes.h"
 #include "worlds/GameState.h"
 
 #include <GL/glew.h>
+#include <glm/glm.hpp>
 
 #include <memory>
 #include <string>
@@ -31,6 +33,17 @@ public:
     void renderLevelIntro(const Worlds::GameState& state);
     void render(const Worlds::GameState& state);
     void renderLifeBar(const Worlds::GameState& state);
+    // The mission's progress beside the life bar, and "+1" over it for a
+    // moment after each hit.
+    void renderProgress(const Worlds::GameState& state);
+    // A screen that ends the game, lost or won: its message, why it ended,
+    // the score and the best score, and which keys go on from there.
+    void renderEndScreen(Entities::GUI& message, const Worlds::GameState& state);
+    // The reticle where the laser goes, given in normalised device coordinates.
+    void renderReticle(const glm::vec2& aim);
+    // An arrow at the window's edge, pointing along `direction` (window
+    // axes, y up) to what lies off screen.
+    void renderArrow(const glm::vec2& direction);
 
     GLuint m_FrameBuffer;
     std::string m_HighScoreText;
@@ -46,9 +59,21 @@ public:
     Entities::GUI m_LostText;
     // Drawn over the last frame while the game is paused.
     Entities::GUI m_PausedText;
+    Entities::GUI m_ProgressText;
+    Entities::GUI m_HitText;
+    Entities::GUI m_EndDetailText;
+    Entities::GUI m_EndHintText;
+    FlatShapes m_Marks;
     bool m_ShowScore = false;
     bool m_ShowHelp = false;
     bool m_Transparency = false;
+
+private:
+    // The overlay's marks are laid out in window pixels, origin at the lower left.
+    void drawMarks(const std::vector<glm::vec3>& corners, const glm::vec4& colour);
+
+    int m_Width = 0;
+    int m_Height = 0;
 };
 
 }

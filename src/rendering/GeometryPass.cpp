@@ -34,9 +34,12 @@ void GeometryPass::render(const glm::mat4& viewMatrix, const glm::mat4& projecti
         }
     };
     Worlds::World& world = *m_World;
-    world.m_Ship.draw();
-    world.m_LeftEngine->draw();
-    world.m_RightEngine->draw();
+    // The ship blinks out now and then while collisions cannot harm it.
+    if (world.m_Ship.m_Visible) {
+        world.m_Ship.draw();
+        world.m_LeftEngine->draw();
+        world.m_RightEngine->draw();
+    }
     for (const auto& asteroid : world.m_Asteroids) {
         if (asteroid->m_Visible) {
             drawIfOnScreen(*asteroid);

@@ -5,6 +5,7 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <cstddef>
+#include <limits>
 
 namespace Orbivane::Rendering {
 
@@ -163,6 +164,11 @@ void ParticleSystem::setUpdateUniforms(float timeSinceLastUpdate)
     glUniform1f(m_UpdateLocations[GenerationLifeTimeRange], m_GenerationLifeTimeRange);
     glUniform1f(m_UpdateLocations[GenerationSize], m_GenerationSize);
     glUniform1i(m_UpdateLocations[NumberOfParticlesToGenerate], 0);
+}
+
+void ParticleSystem::emitAtNextUpdate()
+{
+    m_TimeSinceGeneration = std::numeric_limits<float>::infinity();
 }
 
 void ParticleSystem::update(float timeSinceLastUpdate)

@@ -21,6 +21,9 @@ public:
 
     void resetGenerationParameters();
     void update(float timeSinceLastUpdate);
+    // The next update emits one batch, however little time has passed: for a
+    // system whose interval is too long ever to pass, which emits when asked.
+    void emitAtNextUpdate();
     void render(const glm::mat4& viewProjection, const glm::vec3& right, const glm::vec3& up);
 
     Particle m_SeedParticle{};

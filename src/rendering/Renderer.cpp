@@ -9,16 +9,56 @@
 
 #include <GLFW/glfw3.h>
 
+#include <cmath>
 #include <fstream>
 #include <iostream>
+#include <limits>
 
 namespace Orbivane::Rendering {
 
 using Helpers::IniSettings;
 
+namespace {
+
+// The wing-tip guns' muzzles in the ship's own frame.
+const glm::vec3 kMuzzles[] = {{1.7f, -0.3f, 0.8f}, {-1.7f, -0.3f, 0.8f}};
+constexpr float kBeamSeconds = 0.15f;
+constexpr float kBeamHalfWidth = 0.12f;
+const glm::vec4 kBeamColour(4.0f, 0.5f, 0.3f, 1.0f);
+// Far enough ahead that the line of fire and the ship's heading meet there on screen.
+constexpr float kAimDistance = 100.0f;
+
+// A thin quad from `from` to `to`, turned to face the eye.
+void addBeam(std::vector<glm::vec3>& corners, const glm::vec3& from, const glm::vec3& to, const glm::vec3& eye)
+{
+    const glm::vec3 across = glm::cross(to - from, eye - from);
+    if (glm::dot(across, across) == 0.0f) {
+        return;
+    }
+    const glm::vec3 side = glm::normalize(across) * kBeamHalfWidth;
+    corners.insert(corners.end(), {from - side, to - side, to + side, from - side, to + side, from + side});
+}
+
+void configureBurst(ParticleSystem& burst)
+{
+    burst.m_GenerationInterval = std::numeric_limits<float>::max();
+    burst.m_TimeSinceGeneration = 0.0f;
+    burst.m_NumberToGenerate = 63;
+    // About as wide as a rock within half a second, white-hot where the sparks crowd.
+    burst.m_GenerationMinimumVelocity = glm::vec3(-14.0f);
+    burst.m_GenerationVelocityRange = glm::vec3(28.0f);
+    burst.m_GenerationColor = glm::vec3(4.0f, 2.6f, 1.2f);
+    burst.m_GenerationSize = 1.2f;
+    burst.m_GenerationMinimumLifeTime = 0.4f;
+    burst.m_GenerationLifeTimeRange = 0.5f;
+}
+
+}
+
 Renderer::Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worlds::World> world,
                    const std::shared_ptr<Controls>& controls)
-    : m_Width(width), m_Height(height), m_World(std::move(world)), m_Camera(width, height), m_GBuffer(width, height)
+    : m_Width(width), m_Height(height), m_World(std::move(world)), m_Camera(width, height), m_GBuffer(width, height),
+      m_LastBurstTime(m_World->m_LastHit.time)
 {
     m_Camera.m_Target = &m_World->m_Ship;
     m_DumpGBuffer = IniSettings::getFlag("DumpGBuffer", false);
@@ -39,6 +79,7 @@ Renderer::Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worl
         }
     }
     m_ParticleSystem.resetGenerationParameters();
+    configureBurst(m_Burst);
 }
 
 Renderer::~Renderer()
@@ -131,6 +172,7 @@ void Renderer::render(const Worlds::GameState& state)
     const auto dt = static_cast<float>(m_CurrentTime - m_LastTime);
     m_LastTime = m_CurrentTime;
     prepareFrame();
+    m_World->m_Ship.m_Visible = state.shipShown();
 
     timed(0, [this] { m_GeometryPass->render(m_ViewMatrix, m_ProjectionMatrix); });
     timed(1, [this] { m_LightingPass->render(m_CameraPosition); });
@@ -141,7 +183,9 @@ void Renderer::render(const Worlds::GameState& state)
     });
     timed(4, [this] { m_LenseFlarePass->render(); });
     renderParticles(dt);
+    renderShot(dt);
     timed(5, [this, &state] { m_GUIPass->render(state); });
+    renderPointers();
     present();
     if (m_MonitorPasses) {
         writePassTimes();
@@ -151,6 +195,7 @@ void Renderer::render(const Worlds::GameState& state)
 bool Renderer::renderReplacementScreen(const Worlds::GameState& state)
 {
     m_ShownScreen = nullptr;
+    m_ShownState = state;
     if (state.levelIntro) {
         m_GUIPass->renderLevelIntro(state);
         m_ShownScreen = &m_GUIPass->m_LevelIntroText;
@@ -158,21 +203,24 @@ bool Renderer::renderReplacementScreen(const Worlds::GameState& state)
     }
     if (state.levelComplete) {
         m_ShownScreen = &m_GUIPass->m_WonText;
-    } else if (state.gameWon) {
+        m_ShownScreen->draw();
+        return true;
+    }
+    if (state.gameWon) {
         m_ShownScreen = &m_GUIPass->m_GameEndText;
     } else if (!state.alive) {
         m_ShownScreen = &m_GUIPass->m_LostText;
     } else {
         return false;
     }
-    m_ShownScreen->draw();
+    m_GUIPass->renderEndScreen(*m_ShownScreen, state);
     return true;
 }
 
 void Renderer::showAgain()
 {
     if (m_ShownScreen != nullptr) {
-        m_ShownScreen->draw();
+        renderReplacementScreen(m_ShownState);
     } else {
         present();
     }
@@ -194,6 +242,58 @@ void Renderer::renderParticles(float dt)
     m_ParticleSystem.m_GenerationMinimumVelocity = -m_World->m_Ship.m_WorldDirection;
     m_ParticleSystem.update(dt);
     m_ParticleSystem.render(m_ProjectionMatrix * m_ViewMatrix, m_Camera.m_Right, m_Camera.m_Up);
+}
+
+void Renderer::renderShot(float dt)
+{
+    const Worlds::LaserShot& hit = m_World->m_LastHit;
+    // A new game forgets its last hit: that is no hit to burst at.
+    if (hit.time != m_LastBurstTime && std::isfinite(hit.time)) {
+        m_Burst.m_GenerationPosition = hit.end;
+        m_Burst.emitAtNextUpdate();
+    }
+    m_LastBurstTime = hit.time;
+    m_Burst.update(dt);
+    m_Burst.render(m_ProjectionMatrix * m_ViewMatrix, m_Camera.m_Right, m_Camera.m_Up);
+
+    const Worlds::LaserShot& shot = m_World->m_LastShot;
+    const auto age = static_cast<float>(m_CurrentTime - shot.time);
+    if (!(age >= 0.0f && age < kBeamSeconds)) {
+        return;
+    }
+    std::vector<glm::vec3> corners;
+    for (const glm::vec3& muzzle : kMuzzles) {
+        addBeam(corners, glm::vec3(m_World->m_Ship.m_ModelMatrix * glm::vec4(muzzle, 1.0f)), shot.end,
+                m_CameraPosition);
+    }
+    // Into the output image, which stays bound for the overlay's life bar.
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_OutputFBO);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    m_BeamShapes.draw(corners, m_ProjectionMatrix * m_ViewMatrix, kBeamColour * (1.0f - age / kBeamSeconds));
+    glDisable(GL_BLEND);
+}
+
+void Renderer::renderPointers()
+{
+    Entities::Ship& ship = m_World->m_Ship;
+    const glm::vec4 aim = m_ProjectionMatrix * m_ViewMatrix *
+                          glm::vec4(ship.getPosition() + kAimDistance * glm::normalize(ship.m_WorldDirection), 1.0f);
+    if (aim.w > 0.0f) {
+        m_GUIPass->renderReticle(glm::vec2(aim) / aim.w);
+    }
+    const glm::vec3 blackHole = m_World->m_BlackHole.getPosition();
+    const float radius = m_World->m_BlackHole.getRadius();
+    bool inView = true;
+    for (std::size_t plane = 0; plane < m_Frustum.m_Planes.size(); ++plane) {
+        inView = inView && m_Frustum.distance(plane, blackHole) >= -radius;
+    }
+    if (inView) {
+        return;
+    }
+    // Window axes are the camera's: its x to the right, its y up.
+    const glm::vec2 direction(m_ViewMatrix * glm::vec4(blackHole, 1.0f));
+    m_GUIPass->renderArrow(glm::dot(direction, direction) > 0.0f ? direction : glm::vec2(0.0f, -1.0f));
 }
 
 void Renderer::present() const

@@ -4,6 +4,7 @@
 #include "Frustum.h"
 #include "rendering/AmbientPass.h"
 #include "rendering/BrightPass.h"
+#include "rendering/FlatShapes.h"
 #include "rendering/GBuffer.h"
 #include "rendering/GUIPass.h"
 #include "rendering/GeometryPass.h"
@@ -71,15 +72,27 @@ public:
     double m_CurrentTime = 0.0;
     double m_LastTime = 0.0;
     ParticleSystem m_ParticleSystem;
+    // A burst of sparks where a rock was shot.
+    ParticleSystem m_Burst;
+    double m_LastBurstTime;
+    FlatShapes m_BeamShapes;
     GLuint m_PassQueries[6] = {};
     Frustum m_Frustum;
-    // The message screen of the last frame, if one replaced the scene.
+    // The message screen of the last frame, if one replaced the scene, and
+    // the state it showed.
     Entities::GUI* m_ShownScreen = nullptr;
+    Worlds::GameState m_ShownState;
 
     // Camera, frustum and every entity's matrices and visibility for this frame.
     void prepareFrame();
     // The engine exhaust follows the ship; dt is the time since the last full frame.
     void renderParticles(float dt);
+    // The laser's beam for a moment after each shot, from the ship's guns to
+    // where it ended, and a burst of sparks where it destroyed a rock.
+    void renderShot(float dt);
+    // Over the finished picture: the reticle where the laser goes, and an
+    // arrow to the black hole while it is off screen.
+    void renderPointers();
     void present() const;
 
 private:

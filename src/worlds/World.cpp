@@ -31,6 +31,10 @@ constexpr float kInnerRingRadius = 50.0f;
 constexpr float kOuterRingRadius = 75.0f;
 constexpr double kSecondsPerOrbitRadian = 30.0;
 constexpr double kAsteroidSpinSeconds = 5.0;
+// As far as the laser reaches: past the far side of the field of rocks.
+constexpr float kLaserReach = 300.0f;
+// A grace longer than a minute would be no game any more.
+constexpr double kLongestStartGrace = 60.0;
 
 // Lengths are taken in double from float squares, then used as float.
 float distanceBetween(const glm::vec3& a, const glm::vec3& b)
@@ -57,28 +61,37 @@ World::World(int width, int height) : m_Ship(glm::vec3(3.0f, 18.0f, 0.0f)), m_Bl
     m_Height = height;
 
     m_TestAsteroids = IniSettings::getFlag("TestAsteroids", false);
-    if (m_TestAsteroids) {
-        placeTestAsteroids();
-    } else {
-        for (unsigned int i = 0; i < m_AsteroidCount; ++i) {
-            m_Asteroids.push_back(createRandomAsteroid());
-        }
-    }
+    fillAsteroidField();
     createLightRings();
 
     m_LifeTime = static_cast<double>(IniSettings::getInt("LiveTimeSec", 30));
     m_Invulnerable = IniSettings::getFlag("Invulnerable", false);
     m_DontMoveAsteroids = IniSettings::getFlag("DontMoveAsteroids", false);
+    m_StartGrace = IniSettings::getDecimalInRange("StartGrace", 2.0, 0.0, kLongestStartGrace);
     preloadSounds();
     m_HighScore = std::make_shared<HighScore>(IniSettings::getString("PlayerName", "Mr. Gorgeous!"));
 
     m_LevelsEnabled = IniSettings::getFlag("LevelsEnabled", true);
+    m_ShipStartPosition = m_Ship.getPosition();
     if (m_LevelsEnabled) {
         createLevels();
-        m_ShipStartPosition = m_Ship.getPosition();
         startNextLevel();
+    } else {
+        startPlay();
     }
     std::cout << "LevelsEnabled:" << (m_LevelsEnabled ? 1 : 0) << "\n";
+}
+
+void World::fillAsteroidField()
+{
+    m_Asteroids.clear();
+    if (m_TestAsteroids) {
+        placeTestAsteroids();
+        return;
+    }
+    for (unsigned int i = 0; i < m_AsteroidCount; ++i) {
+        m_Asteroids.push_back(createRandomAsteroid());
+    }
 }
 
 void World::placeTestAsteroids()
@@ -216,6 +229,53 @@ void World::startNextLevel()
     m_State.surviveSeconds = m_CurrentLevel->m_SurviveSeconds;
 }
 
+void World::endIntro()
+{
+    if (m_IntroActive) {
+        m_IntroActive = false;
+        startPlay();
+    }
+}
+
+// The world stood still during the introduction: its first step moves it
+// from now on, not over the whole introduction at once, which would throw
+// every rock (and a ship sped up to end the introduction) far ahead.
+void World::startPlay()
+{
+    m_LastFrameTime = glfwGetTime();
+    m_GraceEndTime = m_LastFrameTime + m_StartGrace;
+}
+
+bool World::gameOver() const
+{
+    return !m_Alive || m_State.gameWon;
+}
+
+void World::restart()
+{
+    fillAsteroidField();
+    m_Alive = true;
+    m_Cause = DeathCause::None;
+    m_State = GameState{};
+    m_HighScore->m_Score = 0;
+    m_AsteroidsShot = 0;
+    m_LastShot = m_LastHit = LaserShot{};
+    m_LastRefillTime = glfwGetTime();
+    m_LastHitTime = glfwGetTime();
+    m_Ship.m_Orientation = glm::identity<glm::quat>();
+    m_Ship.resetRotation();
+    m_Ship.setPosition(m_ShipStartPosition);
+    m_Ship.stop();
+    m_Ship.resetWorldDirection();
+    m_Ship.updateModelMatrix();
+    m_LevelNumber = 0;
+    if (m_LevelsEnabled) {
+        startNextLevel();
+    } else {
+        startPlay();
+    }
+}
+
 GameState World::update()
 {
     GameState state = m_State;
@@ -224,8 +284,8 @@ GameState World::update()
         if (m_IntroActive && static_cast<double>(m_IntroSeconds) > glfwGetTime() - m_LevelStartTime) {
             return state;
         }
+        endIntro();
         state.levelIntro = false;
-        m_IntroActive = false;
     }
 
     if (!m_Alive) {
@@ -244,8 +304,11 @@ GameState World::update()
     moveLights(angleStep, orbitAngle);
     moveAsteroids(sinceRefill, frameSeconds);
     moveShip(static_cast<float>(frameSeconds));
-    if (checkShipCollision()) {
+    const double graceLeft = m_GraceEndTime - glfwGetTime();
+    const DeathCause crash = collisionCause();
+    if (crash != DeathCause::None && !(graceLeft > 0.0)) {
         m_Alive = false;
+        m_Cause = crash;
     }
     shoot();
     removeDestroyedAsteroid();
@@ -257,13 +320,22 @@ GameState World::update()
     }
     state.lifeLeft = static_cast<float>(life);
     const bool alive = m_Alive && state.lifeLeft > 0.0f;
+    if (m_Alive && !alive) {
+        m_Cause = DeathCause::EnergyOut;
+    }
     m_Alive = state.alive = m_State.alive = alive;
     m_State.lifeLeft = state.lifeLeft;
     m_State.levelIntro = state.levelIntro;
 
     if (m_Invulnerable) {
         m_Alive = state.alive = true;
+        m_Cause = DeathCause::None;
     }
+    state.cause = m_State.cause = m_Cause;
+    state.asteroidsShot = m_AsteroidsShot;
+    state.secondsSurvived = secondsSurvived();
+    state.graceLeft = static_cast<float>(std::max(graceLeft, 0.0));
+    state.secondsSinceHit = static_cast<float>(glfwGetTime() - m_LastHit.time);
 
     if (m_LevelsEnabled && missionAccomplished()) {
         m_State.levelComplete = true;
@@ -272,13 +344,17 @@ GameState World::update()
     return state;
 }
 
+int World::secondsSurvived() const
+{
+    return static_cast<int>(glfwGetTime() - m_LevelTimerStart + 0.5);
+}
+
 bool World::missionAccomplished() const
 {
     if (!m_CurrentLevel) {
         return false;
     }
-    const int secondsSurvived = static_cast<int>(glfwGetTime() - m_LevelTimerStart + 0.5);
-    return m_AsteroidsShot >= m_CurrentLevel->m_ShootTarget && secondsSurvived >= m_CurrentLevel->m_SurviveSeconds;
+    return m_AsteroidsShot >= m_CurrentLevel->m_ShootTarget && secondsSurvived() >= m_CurrentLevel->m_SurviveSeconds;
 }
 
 void World::moveLights(float angleStep, float orbitAngle)
@@ -357,7 +433,7 @@ void World::moveShip(float frameSeconds)
     m_SpotLight.m_Direction = m_Ship.getDirection();
 }
 
-bool World::checkShipCollision()
+DeathCause World::collisionCause()
 {
     const glm::vec3 ship = m_Ship.getPosition();
     const float shipRadius = m_Ship.getRadius();
@@ -367,8 +443,13 @@ bool World::checkShipCollision()
     const auto anyCollides = [&](const auto& entities) {
         return std::any_of(entities.begin(), entities.end(), [&](const auto& entity) { return collides(*entity); });
     };
-    return anyCollides(m_Asteroids) || anyCollides(m_OuterLights) || anyCollides(m_InnerLights) ||
-           collides(m_BlackHole);
+    if (anyCollides(m_Asteroids)) {
+        return DeathCause::Asteroid;
+    }
+    if (anyCollides(m_OuterLights) || anyCollides(m_InnerLights)) {
+        return DeathCause::Sun;
+    }
+    return collides(m_BlackHole) ? DeathCause::BlackHole : DeathCause::None;
 }
 
 void World::shoot()
@@ -382,6 +463,7 @@ void World::shoot()
     PlaySound::instance().play(kLaserSound, PlayMode::Once);
 
     const Ray ray{m_Ship.getPosition(), m_Ship.getWorldDirection()};
+    m_LastShot = LaserShot{ray.origin + kLaserReach * ray.direction, glfwGetTime()};
     float nearest = FLT_MAX;
     auto target = m_Asteroids.end();
     for (auto it = m_Asteroids.begin(); it != m_Asteroids.end(); ++it) {
@@ -394,6 +476,8 @@ void World::shoot()
     if (target == m_Asteroids.end()) {
         return;
     }
+    m_LastShot.end = ray.origin + nearest * ray.direction;
+    m_LastHit = LaserShot{(*target)->getPosition(), m_LastShot.time};
     m_Asteroids.erase(target);
     m_LastRefillTime = glfwGetTime();
     m_LastHitTime = glfwGetTime();
@@ -401,7 +485,8 @@ void World::shoot()
     ++m_AsteroidsShot;
 }
 
-// The whole line counts, so a rock behind the ship on the line of fire is hit first.
+// Only what lies ahead is hit: a sphere wholly behind the origin is missed,
+// and one around the origin is hit where the ray starts.
 RayHit World::intersectRaySphere(const Ray& ray, const Sphere& sphere)
 {
     const glm::vec3 offset = ray.origin - sphere.centre;
@@ -412,7 +497,11 @@ RayHit World::intersectRaySphere(const Ray& ray, const Sphere& sphere)
     if (discriminant < 0.0f || a <= 0.0f) {
         return RayHit{};
     }
-    const float t = (-b - std::sqrt(discriminant)) / a;
+    const float root = std::sqrt(discriminant);
+    if (-b + root < 0.0f) {
+        return RayHit{};
+    }
+    const float t = std::max((-b - root) / a, 0.0f);
     return RayHit{true, t, ray.origin + t * ray.direction};
 }
 

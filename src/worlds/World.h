@@ -11,6 +11,7 @@
 #include "entities/Sun.h"
 #include "rendering/Skybox.h"
 #include "worlds/GameState.h"
+#include "worlds/LaserShot.h"
 #include "worlds/PhysicsBody.h"
 #include "worlds/RayHit.h"
 
@@ -26,6 +27,13 @@ public:
     World(int width, int height);
 
     GameState update();
+    // Ends the level's introduction now, as a flight key pressed during it does.
+    void endIntro();
+    // Whether the game has ended, lost or won, and waits for the player.
+    bool gameOver() const;
+    // A new game: a fresh field of rocks, level 1 (or free play) from its
+    // introduction, a score of 0 and a full life.
+    void restart();
     // Refreshes every entity's matrices for this frame's view and, with
     // culling on, marks what lies wholly outside the view.
     void prepareFrame(const glm::mat4& viewProjection, const Frustum& frustum);
@@ -38,7 +46,9 @@ public:
     void moveLights(float angleStep, float orbitAngle);
     void moveAsteroids(double sinceRefill, double frameSeconds);
     void moveShip(float frameSeconds);
-    bool checkShipCollision();
+    // The first body the ship touches, in the order asteroids, outer suns,
+    // inner suns, black hole; None when it touches nothing.
+    DeathCause collisionCause();
     void shoot();
     void removeDestroyedAsteroid();
 
@@ -78,17 +88,29 @@ public:
     int m_LevelCount = 0;
     int m_LevelNumber = 0;
     double m_LevelStartTime = 0.0;
-    int m_IntroSeconds = 1;
+    int m_IntroSeconds = 3;
     bool m_IntroActive = true;
     double m_LevelTimerStart = 0.0;
     int m_AsteroidsShot = 0;
     glm::vec3 m_ShipStartPosition{0.0f};
+    // Seconds after play starts in which collisions cannot destroy the ship.
+    double m_StartGrace = 2.0;
+    double m_GraceEndTime = 0.0;
+    DeathCause m_Cause = DeathCause::None;
+    // The last shot of the laser, and the last one that hit.
+    LaserShot m_LastShot;
+    LaserShot m_LastHit;
 
 private:
+    void fillAsteroidField();
     void placeTestAsteroids();
+    // Play starts: after a level's introduction, or at once without levels.
+    void startPlay();
     void createLightRings();
     void preloadSounds();
     void createLevels();
+    // Seconds since the level began, rounded to the nearest whole one.
+    int secondsSurvived() const;
     bool missionAccomplished() const;
     bool lightVolumeInView(const Entities::Sun& sun);
 };

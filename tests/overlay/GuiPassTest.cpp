@@ -12,6 +12,7 @@
 #include <string>
 #include <tuple>
 
+using Orbivane::Worlds::DeathCause;
 using Orbivane::Worlds::GameState;
 
 namespace {
@@ -59,7 +60,7 @@ protected:
     Orbivane::Rendering::GUIPass m_Pass{m_Canvas.m_Framebuffer, s_World};
 };
 
-// Its 17 lines do not fit below half the height even in 12-pixel cells:
+// Its 18 lines do not fit below half the height even in 12-pixel cells:
 // the help keeps 12-pixel cells, one right of a quarter width, and moves up
 // just enough for its last line to sit on the bottom edge.
 TEST_F(GuiPassTest, HelpTooTallForTheWindowMovesUpInTheSmallestReadableCells)
@@ -67,7 +68,7 @@ TEST_F(GuiPassTest, HelpTooTallForTheWindowMovesUpInTheSmallestReadableCells)
     m_Pass.m_ShowHelp = true;
     const OverlayTest::Canvas& canvas = render(1.0f);
     const int x = kWidth / 4 + 12;
-    const int y = 16 * 12;
+    const int y = 17 * 12;
     EXPECT_TRUE(canvas.inked(x, y, x + 12, y + 12)) << "no 'H' in the first cell";
     EXPECT_FALSE(canvas.inked(x - 12, kHeight / 4, x, kHeight)) << "ink left of the first cell";
     EXPECT_FALSE(canvas.inked(0, y + 12, kWidth, kHeight)) << "ink above the first line";
@@ -111,6 +112,55 @@ TEST_F(GuiPassTest, LevelIntroStatesTheMissionsThatAreSet)
         m_Pass.renderLevelIntro(GameState{true, 0.0f, true, 2, "Rings", shoot, survive, false, false});
         EXPECT_EQ(m_Pass.m_LevelIntroText.m_Text, text);
     }
+}
+
+// Beside the life bar: the parts of the mission the level asks for, and "+1"
+// for a second after each hit.
+TEST_F(GuiPassTest, ProgressShowsWhatTheMissionAsksForAndAHitFlashes)
+{
+    const std::tuple<int, int, float, const char*> cases[] = {
+        {3, 0, 0.5f, "Rocks 2/3"}, {0, 8, 1.5f, "1:05 / 0:08"}, {13, 8, 2.0f, "Rocks 2/13  1:05 / 0:08"},
+        {0, 0, 0.0f, ""}};
+    for (const auto& [shoot, survive, sinceHit, text] : cases) {
+        GameState state{true, 1.0f, false, 1, "", shoot, survive, false, false};
+        state.asteroidsShot = 2;
+        state.secondsSurvived = 65;
+        state.secondsSinceHit = sinceHit;
+        m_Canvas.clear();
+        m_Pass.render(state);
+        m_Canvas.read();
+        EXPECT_EQ(m_Pass.m_ProgressText.m_Text, text);
+        const int left = kWidth / 20 + 16, bottom = kHeight / 20, top = kHeight * 3 / 20;
+        EXPECT_EQ(m_Canvas.inked(left, bottom, kWidth, bottom + 16), *text != '\0') << text;
+        EXPECT_EQ(m_Canvas.inked(left + 8, top, left + 48, top + 24), sinceHit < 1.0f) << "+1 at " << sinceHit;
+    }
+}
+
+// Both screens that end the game say why it ended, give the score and the
+// best one, and the keys that go on from there, the dot between them drawn.
+TEST_F(GuiPassTest, EndScreensSayWhyAndWhatComesNext)
+{
+    s_World->getHighScore()->m_Score = 3;
+    const std::pair<DeathCause, const char*> causes[] = {
+        {DeathCause::Asteroid, "An asteroid hit you.\n"}, {DeathCause::Sun, "You flew into a sun.\n"},
+        {DeathCause::BlackHole, "The black hole swallowed you.\n"},
+        {DeathCause::EnergyOut, "Your energy ran out: hits refill it.\n"}, {DeathCause::None, ""}};
+    for (Orbivane::Entities::GUI* text : {&m_Pass.m_LostText, &m_Pass.m_EndDetailText, &m_Pass.m_EndHintText}) {
+        text->m_TextRenderer.m_FrameBuffer = m_Canvas.m_Framebuffer;
+    }
+    for (const auto& [cause, why] : causes) {
+        GameState state{false, 0.0f, false, 1, "", 3, 0, false, cause == DeathCause::None};
+        state.cause = cause;
+        m_Canvas.clear();
+        m_Pass.renderEndScreen(m_Pass.m_LostText, state);
+        m_Canvas.read();
+        EXPECT_EQ(m_Pass.m_EndDetailText.m_Text, std::string(why) + "Score: 3   Best: 12");
+    }
+    // "Enter: play again " leads the dot: its cell is the 19th of the centred hint.
+    const int dot = (kWidth - 39 * 16) / 2 + 19 * 16, line = kHeight / 10;
+    EXPECT_TRUE(m_Canvas.inked(dot, line, dot + 16, line + 16));
+    EXPECT_FALSE(m_Canvas.inked(dot - 16, line, dot, line + 16) || m_Canvas.inked(dot + 16, line, dot + 32, line + 16));
+    s_World->getHighScore()->m_Score = 0;
 }
 
 TEST_F(GuiPassTest, ScoreTableShowsTheStartingTableWithATabCellAndTheCurrentScore)

@@ -400,6 +400,79 @@ TEST_F(RendererTest, ResizeFollowsTheWindowWithoutLoadingAgainOrLeaking)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+// With the ship blinked out of a frame, the rock on the line of fire shows
+// under the reticle; the laser destroys it, a beam runs from the guns for a
+// moment, and sparks burst where the rock was.
+TEST_F(RendererTest, TheReticleMarksWhatTheLaserHitsAndTheHitShows)
+{
+    const glm::vec3 ahead = m_World->m_Ship.m_Position + glm::vec3(0.0f, 0.0f, 60.0f);
+    addAsteroid(ahead);
+    // No exhaust, and the black hole in view far ahead with no arrow to it:
+    // their flames and its colour are the sparks' too.
+    m_Renderer->m_ParticleSystem.m_NumberToGenerate = 0;
+    m_World->m_BlackHole.m_Position = ahead + glm::vec3(80.0f, 0.0f, 340.0f);
+    GameState blinkedOut = Playing;
+    blinkedOut.graceLeft = 1.05f;
+    glfwSetTime(1.0);
+    m_Renderer->render(blinkedOut);
+    const auto spot = [this](const std::function<bool(const glm::vec4&)>& test) {
+        return OrbivaneTest::spotWhere(m_Renderer->m_OutputFBO, Width, Height, test);
+    };
+    const auto reticle = spot([](const glm::vec4& c) { return c.g > 0.85f && c.g - c.r > 0.35f && c.g - c.b > 0.25f; });
+    const auto rock = OrbivaneTest::spotWhere(m_Renderer->m_GBuffer.m_FBO, Width, Height, [&](const glm::vec4& p) {
+        return p.w == 1.0f && glm::distance(glm::vec3(p), ahead) < 6.0f;
+    });
+    ASSERT_GT(reticle.count, 20);
+    ASSERT_GT(rock.count, 20) << "hidden behind the ship";
+    EXPECT_LT(glm::distance(reticle.centre, rock.centre), 1.0f);
+
+    m_World->m_LastHitTime = 0.0;
+    m_World->m_Ship.m_Shooting = true;
+    glfwSetTime(1.0);
+    m_World->shoot();
+    ASSERT_TRUE(m_World->m_Asteroids.empty());
+    const auto beam = [](const glm::vec4& c) { return c.r > 1.2f && c.g < 0.3f * c.r; };
+    const auto sparks = [&](const glm::vec4& c) { return c.r > 0.3f && c.r > 1.5f * c.b && c.g > 0.3f * c.r; };
+    const glm::vec2 rockPixel(pixelOf(ahead));
+    // The ship stays blinked out: its paint is the sparks' colour.
+    for (const auto& [time, beamShows] : {std::pair(1.05, true), std::pair(1.3, false)}) {
+        glfwSetTime(time);
+        m_Renderer->render(blinkedOut);
+        EXPECT_EQ(spot(beam).count > 4, beamShows) << time;
+        const auto burst = spot(sparks);
+        EXPECT_GT(burst.count, 5) << time;
+        EXPECT_LT(glm::distance(burst.centre, rockPixel), 4.0f) << time;
+    }
+}
+
+// While collisions cannot hurt it the ship blinks; an arrow at the window's
+// edge points the way to the black hole whenever it is off screen.
+TEST_F(RendererTest, TheShipBlinksInItsGraceAndAnArrowLeadsToTheBlackHole)
+{
+    const glm::vec3 ship = m_World->m_Ship.m_Position;
+    for (const auto& [graceLeft, shown] : {std::pair(0.0f, true), std::pair(1.05f, false), std::pair(1.2f, true)}) {
+        GameState state = Playing;
+        state.graceLeft = graceLeft;
+        m_Renderer->render(state);
+        EXPECT_EQ(gBufferAt(pixelOf(ship), 0).w, shown ? 1.0f : 0.0f) << graceLeft;
+    }
+    const std::tuple<glm::vec3, glm::vec2> cases[] = {
+        {ship + glm::vec3(-300, 0, 20), {1, 0}}, {ship + glm::vec3(0, 300, 20), {0, 1}},
+        {ship + glm::vec3(0, 0, -400), {0, -1}}, {ship + glm::vec3(0, 0, 60), {0, 0}}};
+    const glm::vec2 centre(Width / 2.0f, Height / 2.0f);
+    for (const auto& [blackHole, way] : cases) {
+        m_World->m_BlackHole.m_Position = blackHole;
+        m_Renderer->render(Playing);
+        const auto arrow = OrbivaneTest::spotWhere(m_Renderer->m_OutputFBO, Width, Height, [](const glm::vec4& c) {
+            return c.r > 0.85f && c.g > 0.6f && c.g < 0.85f && c.b < 0.45f;
+        });
+        EXPECT_EQ(arrow.count > 20, way != glm::vec2(0.0f)) << way.x << ", " << way.y;
+        if (way != glm::vec2(0.0f)) {
+            EXPECT_GT(glm::dot(glm::normalize(arrow.centre - centre), way), 0.95f) << way.x << ", " << way.y;
+        }
+    }
+}
+
 // Whole frames as the game draws them, with both diagnostics switched on.
 class DiagnosticsTest : public RendererTest {
 protected:

@@ -61,6 +61,27 @@ glm::vec4 readPixel(GLuint framebuffer, int x, int y, int attachment)
     return value;
 }
 
+PixelSpot spotWhere(GLuint framebuffer, int width, int height, const std::function<bool(const glm::vec4&)>& test,
+                    int attachment)
+{
+    std::vector<glm::vec4> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glReadBuffer(static_cast<GLenum>(GL_COLOR_ATTACHMENT0 + attachment));
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_FLOAT, pixels.data());
+    PixelSpot spot;
+    glm::vec2 sum(0.0f);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        if (test(pixels[i])) {
+            ++spot.count;
+            sum += glm::vec2(static_cast<float>(i % width), static_cast<float>(i / width)) + 0.5f;
+        }
+    }
+    if (spot.count > 0) {
+        spot.centre = sum / static_cast<float>(spot.count);
+    }
+    return spot;
+}
+
 std::shared_ptr<Orbivane::Worlds::World> quietWorld(int width, int height)
 {
     std::shared_ptr<Orbivane::Worlds::World> world;

@@ -6,8 +6,10 @@
 #include <glm/glm.hpp>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct GLFWwindow;
 
@@ -29,6 +31,15 @@ inline GLint integerState(GLenum name)
 }
 // One RGBA float pixel of a colour attachment of `framebuffer`.
 glm::vec4 readPixel(GLuint framebuffer, int x, int y, int attachment = 0);
+
+// The pixels of a colour attachment that pass `test`: how many, and their
+// mean position (x right, y up from the lower left corner).
+struct PixelSpot {
+    int count = 0;
+    glm::vec2 centre{-1.0f};
+};
+PixelSpot spotWhere(GLuint framebuffer, int width, int height, const std::function<bool(const glm::vec4&)>& test,
+                    int attachment = 0);
 
 // A world built from the working directory's assets with its start-up
 // messages swallowed; a failure to build is a test failure and gives nothing.

@@ -34,6 +34,8 @@ protected:
         Orbivane::Worlds::World& world = *m_World;
         world.m_StartTime = world.m_LastRefillTime = world.m_LastFrameTime = world.m_LastHitTime = 0.0;
         world.m_LevelStartTime = world.m_LevelTimerStart = 0.0;
+        // Free play starts with the world; a level's play after its introduction.
+        world.m_GraceEndTime = world.m_StartGrace;
         glfwSetTime(0.0);
     }
 

@@ -10,6 +10,7 @@
 #include <functional>
 
 using Orbivane::Entities::Asteroid;
+using Orbivane::Worlds::DeathCause;
 using Orbivane::Entities::Entity;
 using Orbivane::Helpers::PlayMode;
 using Orbivane::Helpers::PlaySound;
@@ -51,33 +52,75 @@ protected:
 
 }
 
-TEST_F(WorldUpdateTest, IntroFreezesEverythingForOneSecond)
+// The world stands still through the introduction, three seconds or until a
+// flight key ends it, and moves from the end of it on: not over it at once.
+TEST_F(WorldUpdateTest, IntroFreezesEverythingForThreeSecondsOrUntilAFlightKey)
 {
-    auto& world = makeWorld();
-    ASSERT_TRUE(g_SilentAudio);
-    world.m_Ship.m_Speed = 5.0f;
-    const glm::vec3 rock = world.m_Asteroids[0]->getPosition();
-    const GameState during = stepAt(0.5);
-    EXPECT_TRUE(during.levelIntro);
-    EXPECT_EQ(during.levelNumber, 1);
-    EXPECT_EQ(world.m_Asteroids[0]->getPosition(), rock);
-    EXPECT_EQ(world.m_Lights[0]->getPosition(), glm::vec3(20.0f));
-    EXPECT_EQ(world.m_Ship.getPosition(), kStart);
+    for (const bool flightKey : {false, true}) {
+        auto& world = makeWorld();
+        ASSERT_TRUE(g_SilentAudio);
+        world.m_Ship.m_Speed = 5.0f;
+        const glm::vec3 rock = world.m_Asteroids[0]->getPosition();
+        const GameState during = stepAt(0.5);
+        EXPECT_TRUE(during.levelIntro);
+        EXPECT_EQ(during.levelNumber, 1);
+        EXPECT_EQ(world.m_Asteroids[0]->getPosition(), rock);
+        EXPECT_EQ(world.m_Lights[0]->getPosition(), glm::vec3(20.0f));
+        EXPECT_EQ(world.m_Ship.getPosition(), kStart);
+        const double end = flightKey ? 0.6 : 3.01;
+        if (flightKey) {
+            glfwSetTime(end);
+            world.endIntro();
+        } else {
+            EXPECT_TRUE(stepAt(2.99).levelIntro);
+        }
+        const GameState after = stepAt(end);
+        EXPECT_FALSE(after.levelIntro);
+        EXPECT_TRUE(after.alive);
+        // The clock runs on while a step is read: a few milliseconds' motion at most.
+        EXPECT_LT(glm::distance(world.m_Asteroids[0]->getPosition(), rock), 1e-3f);
+        EXPECT_LT(glm::distance(world.m_Ship.getPosition(), kStart), 1e-3f);
+        const glm::vec3 offset = world.m_InnerLights[0]->getPosition() - glm::vec3(20.0f);
+        EXPECT_NEAR(glm::length(offset), 50.0f, 1e-3f);
+        EXPECT_NEAR(offset.z, 0.0f, 1e-4f);
+        EXPECT_NEAR(std::atan2(offset.x, offset.y), end / 30.0, 1e-4);
+        const glm::vec3 outer = world.m_OuterLights[5]->getPosition() - glm::vec3(20.0f);
+        EXPECT_NEAR(glm::length(outer), 75.0f, 1e-3f);
+        EXPECT_NEAR(outer.y, 0.0f, 1e-4f);
+        EXPECT_NEAR(std::atan2(outer.x, outer.z), 5.0 * 2.0 * glm::pi<double>() / 20.0 + end / 30.0, 1e-4);
 
-    const GameState after = stepAt(1.01);
-    EXPECT_FALSE(after.levelIntro);
-    EXPECT_TRUE(after.alive);
-    // The first full step integrates over the whole intro.
-    EXPECT_NE(world.m_Asteroids[0]->getPosition(), rock);
-    EXPECT_NEAR(world.m_Ship.getPosition().z, 0.5f * 5.0f * 1.01f * 1.01f, 1e-3f);
-    const glm::vec3 offset = world.m_InnerLights[0]->getPosition() - glm::vec3(20.0f);
-    EXPECT_NEAR(glm::length(offset), 50.0f, 1e-3f);
-    EXPECT_NEAR(offset.z, 0.0f, 1e-4f);
-    EXPECT_NEAR(std::atan2(offset.x, offset.y), 1.01 / 30.0, 1e-4);
-    const glm::vec3 outer = world.m_OuterLights[5]->getPosition() - glm::vec3(20.0f);
-    EXPECT_NEAR(glm::length(outer), 75.0f, 1e-3f);
-    EXPECT_NEAR(outer.y, 0.0f, 1e-4f);
-    EXPECT_NEAR(std::atan2(outer.x, outer.z), 5.0 * 2.0 * glm::pi<double>() / 20.0 + 1.01 / 30.0, 1e-4);
+        stepAt(end + 0.5);
+        EXPECT_NE(world.m_Asteroids[0]->getPosition(), rock);
+        EXPECT_NEAR(world.m_Ship.getPosition().z, 0.5f * 5.0f * 0.25f, 0.05f);
+    }
+}
+
+// For StartGrace seconds after a level's play begins, touching a body does
+// not destroy the ship; a value that cannot be used keeps the 2 seconds.
+TEST_F(WorldUpdateTest, CollisionsCannotHurtTheShipDuringTheStartGrace)
+{
+    const std::tuple<const char*, double, const char*> cases[] = {
+        {"", 2.0, ""}, {"StartGrace=0.5\n", 0.5, ""}, {"StartGrace=0\n", 0.0, ""},
+        {"StartGrace=-1\n", 2.0, "Orbivane.ini: StartGrace=-1 is not a number from 0 to 60; using 2\n"}};
+    for (const auto& [settings, grace, console] : cases) {
+        SCOPED_TRACE(settings);
+        auto& world = makeWorld(std::string("DontMoveAsteroids=1\n") + settings);
+        EXPECT_NE(m_Console.find(console), std::string::npos);
+        placeAsteroids({});
+        world.m_Ship.setPosition(glm::vec3(20.0f, 20.0f, 31.0f));
+        EXPECT_TRUE(stepAt(1.0).alive) << "in the introduction";
+        glfwSetTime(1.5);
+        world.endIntro();
+        if (grace > 0.0) {
+            const GameState graced = stepAt(1.49 + grace);
+            EXPECT_TRUE(graced.alive);
+            EXPECT_NEAR(graced.graceLeft, 0.01f, 1e-3f);
+        }
+        const GameState hit = stepAt(1.5 + grace);
+        EXPECT_FALSE(hit.alive);
+        EXPECT_EQ(hit.cause, DeathCause::BlackHole);
+        EXPECT_EQ(hit.graceLeft, 0.0f);
+    }
 }
 
 TEST_F(WorldUpdateTest, ShipMovesFromRestEachStepAndCarriesItsLightAndEngines)
@@ -122,31 +165,34 @@ TEST_F(WorldUpdateTest, TouchingAnyBodyKillsExactlyAtTheSumOfTheRadii)
         std::function<Entity&(World&)> find;
         float radius;
         glm::vec3 away;  // a direction from the body that leads away from everything else
+        DeathCause cause;
     };
     const Body bodies[] = {
-        {"asteroid", [](World& w) -> Entity& { return *w.m_Asteroids[0]; }, 5.0f, {0, 0, -1}},
-        {"inner sun", [](World& w) -> Entity& { return *w.m_InnerLights[7]; }, 2.5f, {0, 0, 1}},
-        {"outer sun", [](World& w) -> Entity& { return *w.m_OuterLights[12]; }, 2.5f, {0, 1, 0}},
-        {"black hole", [](World& w) -> Entity& { return w.m_BlackHole; }, 10.0f, {0, -1, 0}},
+        {"asteroid", [](World& w) -> Entity& { return *w.m_Asteroids[0]; }, 5.0f, {0, 0, -1}, DeathCause::Asteroid},
+        {"inner sun", [](World& w) -> Entity& { return *w.m_InnerLights[7]; }, 2.5f, {0, 0, 1}, DeathCause::Sun},
+        {"outer sun", [](World& w) -> Entity& { return *w.m_OuterLights[12]; }, 2.5f, {0, 1, 0}, DeathCause::Sun},
+        {"black hole", [](World& w) -> Entity& { return w.m_BlackHole; }, 10.0f, {0, -1, 0}, DeathCause::BlackHole},
     };
     for (const Body& body : bodies) {
         for (const float gap : {0.01f, -0.01f}) {
             SCOPED_TRACE(std::string(body.name) + (gap > 0 ? " just apart" : " just touching"));
-            auto& world = makeWorld("LevelsEnabled=0\nDontMoveAsteroids=1\n");
+            auto& world = makeWorld("LevelsEnabled=0\nDontMoveAsteroids=1\nStartGrace=0\n");
             placeAsteroids({{-100.0f, -100.0f, -100.0f}});
             ASSERT_TRUE(stepAt(0.5).alive);
             // A second step at the same time moves nothing, so the body stays where it was found.
             const glm::vec3 centre = body.find(world).getPosition();
             world.m_Ship.setPosition(centre + body.away * (2.0f + body.radius + gap));
             EXPECT_EQ(stepAt(0.5).alive, gap > 0);
-            EXPECT_EQ(stepAt(0.6).alive, gap > 0);
+            const GameState later = stepAt(0.6);
+            EXPECT_EQ(later.alive, gap > 0);
+            EXPECT_EQ(later.cause, gap > 0 ? DeathCause::None : body.cause);
         }
     }
 }
 
 TEST_F(WorldUpdateTest, ADeadWorldStandsStill)
 {
-    auto& world = makeWorld("LevelsEnabled=0\n");
+    auto& world = makeWorld("LevelsEnabled=0\nStartGrace=0\n");
     placeAsteroids({{-150.0f, 20.0f, 20.0f}});
     world.m_Ship.setPosition(glm::vec3(20.0f, 20.0f, 31.0f));
     ASSERT_FALSE(stepAt(0.5).alive);
@@ -179,6 +225,7 @@ TEST_F(WorldUpdateTest, LifeDrainsOverItsTimeAndAHitRefillsIt)
     const GameState empty = stepAt(50.01);
     EXPECT_FALSE(empty.alive);
     EXPECT_EQ(empty.lifeLeft, 0.0f);
+    EXPECT_EQ(empty.cause, DeathCause::EnergyOut);
 }
 
 TEST_F(WorldUpdateTest, InvulnerablePlayersSurviveEverything)
@@ -206,7 +253,9 @@ TEST_F(WorldUpdateTest, StillAsteroidsNeitherMoveNorSpinWhileSunsOrbit)
 TEST_F(WorldUpdateTest, AsteroidsSpinOncePerFiveSecondsRestartingAtEveryHit)
 {
     auto& world = makeWorld("LevelsEnabled=0\n");
+    // The rock to shoot lies 30 ahead of the ship, out of the black hole's reach.
     placeAsteroids({{-150.0f, 20.0f, 20.0f}, kStart + glm::vec3(0.0f, 0.0f, -30.0f)});
+    world.m_Ship.setPosition(kStart + glm::vec3(0.0f, 0.0f, -60.0f));
     const auto spin = [&world] { return world.m_Asteroids[0]->getRotation().z; };
     const auto quarterTurn = static_cast<float>(glm::pi<double>() / 2.0);
     shootAt(1.25);
@@ -218,7 +267,7 @@ TEST_F(WorldUpdateTest, AsteroidsSpinOncePerFiveSecondsRestartingAtEveryHit)
     EXPECT_NEAR(spin(), quarterTurn, 1e-3f);
 }
 
-TEST_F(WorldUpdateTest, TheNearestRockOnTheLineOfFireIsHitEvenBehindTheShip)
+TEST_F(WorldUpdateTest, TheNearestRockAheadOnTheLineOfFireIsHitNeverOneBehind)
 {
     auto& world = makeWorld("LevelsEnabled=0\nDontMoveAsteroids=1\n");
     world.m_Ship.setPosition(glm::vec3(0.0f));
@@ -232,12 +281,16 @@ TEST_F(WorldUpdateTest, TheNearestRockOnTheLineOfFireIsHitEvenBehindTheShip)
     EXPECT_EQ(world.m_Asteroids.size(), 3u) << "a shot inside the lock after a hit";
     shootAt(2.6);
     ASSERT_EQ(world.m_Asteroids.size(), 2u);
-    EXPECT_EQ(world.m_Asteroids[1]->getPosition(), glm::vec3(30.0f, 0.0f, 40.0f));
+    EXPECT_EQ(world.m_Asteroids[0]->getPosition(), glm::vec3(30.0f, 0.0f, 40.0f));
+    // The beam ends where it entered the rock, which burst at its centre.
+    EXPECT_EQ(world.m_LastShot.end, glm::vec3(0.0f, 0.0f, 55.0f));
+    EXPECT_EQ(world.m_LastHit.end, glm::vec3(0.0f, 0.0f, 60.0f));
     EXPECT_EQ(world.m_AsteroidsShot, 2);
     EXPECT_EQ(world.m_HighScore->m_Score, 2);
 
-    stepAt(4.0);
-    EXPECT_EQ(world.m_Asteroids.size(), 2u) << "no shot without the trigger";
+    shootAt(4.0);
+    EXPECT_EQ(world.m_Asteroids.size(), 2u) << "the rock behind the ship";
+    EXPECT_EQ(world.m_LastShot.end, glm::vec3(0.0f, 0.0f, 300.0f)) << "a miss reaches 300 ahead";
 
     // Two rocks the ray enters at the same distance: the earlier one in the list goes.
     placeAsteroids({{3.0f, 0.0f, 40.0f}, {-3.0f, 0.0f, 40.0f}});
@@ -302,7 +355,7 @@ TEST_F(WorldUpdateTest, AMissionIsAccomplishedOnlyWhenBothItsTargetsAreMet)
     };
     // Hits count from the world's creation; seconds are rounded to the nearest whole one.
     const Mission missions[] = {
-        {1, 2, 20.0, -1.0}, {1, 3, 0.5, 1.01}, {2, 12, 30.0, -1.0},
+        {1, 2, 20.0, -1.0}, {1, 3, 2.9, 3.01}, {2, 12, 30.0, -1.0},
         {2, 13, 7.45, 7.55}, {3, 0, 29.45, 29.55},
     };
     for (const Mission& mission : missions) {
@@ -329,14 +382,14 @@ TEST_F(WorldUpdateTest, ANewLevelShowsInTheNextStepAndTheLastOneWinsTheGame)
     auto& world = makeWorld("DontMoveAsteroids=1\nLiveTimeSec=100\n");
     placeAsteroids({kStart + glm::vec3(0, 0, 30), kStart + glm::vec3(0, 0, 50), kStart + glm::vec3(0, 0, 70)});
     world.m_Ship.m_Speed = 2.0f;
-    EXPECT_EQ(shootAt(1.01).levelNumber, 1);
-    EXPECT_EQ(shootAt(2.02).levelNumber, 1);
-    EXPECT_EQ(shootAt(3.03).levelNumber, 1) << "the step that completes a level still shows it";
+    EXPECT_EQ(shootAt(3.01).levelNumber, 1);
+    EXPECT_EQ(shootAt(4.02).levelNumber, 1);
+    EXPECT_EQ(shootAt(5.03).levelNumber, 1) << "the step that completes a level still shows it";
     EXPECT_EQ(world.m_LevelNumber, 2);
     EXPECT_EQ(world.m_Ship.getPosition(), kStart);
     EXPECT_EQ(world.m_Ship.m_Speed, 0.0f);
 
-    const GameState intro = stepAt(3.5);
+    const GameState intro = stepAt(5.5);
     EXPECT_TRUE(intro.levelIntro);
     // Raised and lowered again within the completing step, the flag never reaches a state.
     EXPECT_FALSE(intro.levelComplete);
