@@ -282,17 +282,13 @@ void Renderer::renderPointers()
     if (aim.w > 0.0f) {
         m_GUIPass->renderReticle(glm::vec2(aim) / aim.w);
     }
-    const glm::vec3 blackHole = m_World->m_BlackHole.getPosition();
-    const float radius = m_World->m_BlackHole.getRadius();
-    bool inView = true;
-    for (std::size_t plane = 0; plane < m_Frustum.m_Planes.size(); ++plane) {
-        inView = inView && m_Frustum.distance(plane, blackHole) >= -radius;
-    }
-    if (inView) {
+    // Off screen: no part of it, its disk included, can reach the picture.
+    const Entities::BlackHole& blackHole = m_World->m_BlackHole;
+    if (blackHole.m_Model->mayReachScreen(blackHole.m_ModelViewProjectionMatrix)) {
         return;
     }
     // Window axes are the camera's: its x to the right, its y up.
-    const glm::vec2 direction(m_ViewMatrix * glm::vec4(blackHole, 1.0f));
+    const glm::vec2 direction(m_ViewMatrix * glm::vec4(blackHole.getPosition(), 1.0f));
     m_GUIPass->renderArrow(glm::dot(direction, direction) > 0.0f ? direction : glm::vec2(0.0f, -1.0f));
 }
 
