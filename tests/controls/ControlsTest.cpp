@@ -348,7 +348,8 @@ TEST_F(ControlsTest, TheViewTurnsTheWayTheMouseMoves)
 }
 
 // Enter on a finished game records its score as Escape would and starts a
-// new one at level 1's introduction; during play it does nothing.
+// new one at level 1's introduction, which a flight key ends; during play
+// Enter does nothing.
 TEST_F(ControlsTest, EnterAfterALossSavesTheScoreAndStartsAgainAtLevelOne)
 {
     std::filesystem::remove(s_Dir->path() / "highscores.txt");
@@ -365,6 +366,9 @@ TEST_F(ControlsTest, EnterAfterALossSavesTheScoreAndStartsAgainAtLevelOne)
     EXPECT_EQ(state.levelNumber, 1);
     EXPECT_EQ(s_World->getHighScore()->m_Score, 0);
     EXPECT_EQ(s_World->m_Asteroids.size(), 100u);
+    s_Input->tap(XK_w);
+    frame(0.15);
+    EXPECT_FALSE(s_World->update().levelIntro) << "a flight key ends the introduction";
 }
 
 }
