@@ -113,8 +113,9 @@ void Controls::apply(const PlayerInput& input, GLFWwindow* window, double frameS
         flip(action, window);
     }
     m_Ship->m_Shooting = false;
-    // A paused game keeps taking the mouse's movement, so that play resumes without a jolt.
-    if (m_Pause.active()) {
+    // A paused game keeps taking the mouse's movement, so that play resumes
+    // without a jolt; a finished one has no ship to fly (nor an engine to hear).
+    if (m_Pause.active() || m_World->gameOver()) {
         return;
     }
     if (input.flightPressed) {

@@ -4,7 +4,9 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <limits>
 
 namespace Orbivane::Rendering {
@@ -40,18 +42,28 @@ constexpr GLuint VelocityAttribute = 2;
 
 }
 
-ParticleSystem::ParticleSystem()
+ParticleSystem::ParticleSystem(const ParticleSystem* shared)
 {
     resetGenerationParameters();
-    buildUpdateProgram();
-    buildRenderProgram();
+    if (shared != nullptr) {
+        m_OwnsPrograms = false;
+        m_UpdateProgram = shared->m_UpdateProgram;
+        m_RenderProgram = shared->m_RenderProgram;
+        std::copy(std::begin(shared->m_UpdateLocations), std::end(shared->m_UpdateLocations), m_UpdateLocations);
+        std::copy(std::begin(shared->m_RenderLocations), std::end(shared->m_RenderLocations), m_RenderLocations);
+    } else {
+        buildUpdateProgram();
+        buildRenderProgram();
+    }
     createBuffers();
 }
 
 ParticleSystem::~ParticleSystem()
 {
-    glDeleteProgram(m_UpdateProgram);
-    glDeleteProgram(m_RenderProgram);
+    if (m_OwnsPrograms) {
+        glDeleteProgram(m_UpdateProgram);
+        glDeleteProgram(m_RenderProgram);
+    }
     glDeleteTransformFeedbacks(1, &m_TransformFeedback);
     glDeleteVertexArrays(2, m_VAOs);
     glDeleteBuffers(2, m_ParticleBuffers);

@@ -14,7 +14,9 @@ class ParticleSystem {
 public:
     static constexpr unsigned int MaxParticles = 1000;
 
-    ParticleSystem();
+    // With `shared`, the system draws with that system's programs, which must
+    // outlive it, instead of building its own.
+    explicit ParticleSystem(const ParticleSystem* shared = nullptr);
     ~ParticleSystem();
     ParticleSystem(const ParticleSystem&) = delete;
     ParticleSystem& operator=(const ParticleSystem&) = delete;
@@ -51,6 +53,7 @@ public:
     float m_GenerationMinimumLifeTime = 0.0f;
     float m_GenerationLifeTimeRange = 0.0f;
     int m_NumberToGenerate = 0;
+    bool m_OwnsPrograms = true;
 
 private:
     void buildUpdateProgram();

@@ -72,8 +72,8 @@ public:
     double m_CurrentTime = 0.0;
     double m_LastTime = 0.0;
     ParticleSystem m_ParticleSystem;
-    // A burst of sparks where a rock was shot.
-    ParticleSystem m_Burst;
+    // A burst of sparks where a rock was shot, drawn as the exhaust is.
+    ParticleSystem m_Burst{&m_ParticleSystem};
     double m_LastBurstTime;
     FlatShapes m_BeamShapes;
     GLuint m_PassQueries[6] = {};

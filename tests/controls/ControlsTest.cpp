@@ -272,7 +272,6 @@ TEST_F(ControlsTest, FrameRateReadOutFollowsTheSwitchTitle)
 // moment of pausing; the mouse's moves in between do not jolt the ship.
 TEST_F(ControlsTest, PauseStopsFlyingAndTheClockButNotTheSwitches)
 {
-    m_Controls->listenTo(s_Window);
     hold({XK_p});
     frame(1.0);
     hold({XK_w, XK_F9});
@@ -347,9 +346,9 @@ TEST_F(ControlsTest, TheViewTurnsTheWayTheMouseMoves)
     EXPECT_NEAR(raised.x, turned.x, 3.0f) << "up";
 }
 
-// Enter on a finished game records its score as Escape would and starts a
-// new one at level 1's introduction, which a flight key ends; during play
-// Enter does nothing.
+// Enter on a finished game, which flies no more, records its score as Escape
+// would and starts a new one at level 1's introduction, which a flight key
+// ends; during play Enter does nothing.
 TEST_F(ControlsTest, EnterAfterALossSavesTheScoreAndStartsAgainAtLevelOne)
 {
     std::filesystem::remove(s_Dir->path() / "highscores.txt");
@@ -357,9 +356,11 @@ TEST_F(ControlsTest, EnterAfterALossSavesTheScoreAndStartsAgainAtLevelOne)
     hold({XK_Return});
     EXPECT_EQ(OrbivaneTest::consoleOf([this] { frame(0.05); }), "");
     s_World->m_Alive = false;
-    hold({});
+    hold({XK_w});
+    frame(0.08);
+    EXPECT_EQ(s_World->m_Ship.m_Speed, 0.0f) << "a lost game flies no more";
     hold({XK_Return});
-    EXPECT_EQ(OrbivaneTest::consoleOf([this] { frame(0.1); }), "NEW HIGHSCORES:\nMr. Gorgeous!|4\n");
+    EXPECT_EQ(OrbivaneTest::consoleOf([this] { frame(0.12); }), "NEW HIGHSCORES:\nMr. Gorgeous!|4\n");
     EXPECT_EQ(s_Dir->readFile("highscores.txt"), "Mr. Gorgeous!|4\n");
     const Orbivane::Worlds::GameState state = s_World->update();
     EXPECT_TRUE(state.alive && state.levelIntro);
@@ -367,7 +368,7 @@ TEST_F(ControlsTest, EnterAfterALossSavesTheScoreAndStartsAgainAtLevelOne)
     EXPECT_EQ(s_World->getHighScore()->m_Score, 0);
     EXPECT_EQ(s_World->m_Asteroids.size(), 100u);
     s_Input->tap(XK_w);
-    frame(0.15);
+    frame(0.16);
     EXPECT_FALSE(s_World->update().levelIntro) << "a flight key ends the introduction";
 }
 
