@@ -33,8 +33,8 @@ constexpr double kFpsTextSeconds = 1.0;
 // A paused game draws the same picture; it waits for input this long between
 // frames instead of drawing as fast as it can.
 constexpr double kPausedFrameSeconds = 1.0 / 30.0;
-// Full throttle changes the speed by this much a second; a full roll turns
-// the ship by a radian a second.
+// Full throttle changes the speed by this much a second (a full roll turns
+// the ship by a radian a second).
 constexpr float kSpeedPerSecond = 1000.0f;
 
 Controls* controlsOf(GLFWwindow* window)

@@ -35,7 +35,7 @@ public:
     void listenTo(GLFWwindow* window);
     void update(GLFWwindow* window);
     // Every switch pressed, in order, then the flight controls, which a
-    // paused game ignores.
+    // paused or finished game ignores.
     void apply(const PlayerInput& input, GLFWwindow* window, double frameSeconds);
     void updateFps();
 

@@ -231,7 +231,8 @@ void World::startNextLevel()
 
 void World::endIntro()
 {
-    if (m_IntroActive) {
+    // Free play has no introduction: play, and its grace, began with the world.
+    if (m_LevelsEnabled && m_IntroActive) {
         m_IntroActive = false;
         startPlay();
     }
