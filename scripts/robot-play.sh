@@ -66,8 +66,8 @@ xdotool mousemove --window "$window" 320 160
 RANDOM="$seed"
 random() { echo $((RANDOM % $1)); }
 
-# The game reads key states once a frame, so a key is held for a while;
-# a toggle repeats only after 0.2 s, so a short hold flips it once.
+# Flight keys act while held, so a key is held for a while; a switch flips
+# once per press however long it is held.
 hold() {
   xdotool keydown "$1"
   sleep "$2"

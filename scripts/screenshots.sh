@@ -44,9 +44,9 @@ shoot() { "$shooter" "$1" "$title"; }
 white() { shoot "$1" | cut -d' ' -f2; }
 
 # Flips an overlay switch (key, picture, "show" or "hide") and waits until the
-# amount of white text shows it. A held key flips again after 0.2 s, and a
-# frame can take longer than a short press on a software renderer, so the
-# press is repeated until the picture changes.
+# amount of white text shows it. Each press flips the switch once; a frame
+# on a software renderer can take a while to show it, so the press is
+# repeated until the picture changes.
 toggle() {
   local before now
   before="$(white "$work/before.png")"

@@ -60,9 +60,9 @@ TEST(GameRobotTest, AShortGameEndsWithEscapeAndRecordsTheScore)
     holdFor(input, XK_w, 1000ms);
     holdFor(input, XK_space, 500ms);
     // The table and the current score bring hundreds of white pixels. A tap
-    // shorter than the 0.2 s toggle guard flips the table at most once, but a
-    // slow frame may miss it: so each tap is compared with a look just before
-    // it, given a few frames to show, and repeated until the table is there.
+    // flips the table once, but a slow frame may take long to show it: so
+    // each tap is compared with a look just before it, given a few frames to
+    // show, and repeated until the table is there.
     bool shown = false;
     for (int tap = 0; tap < 8 && !shown; ++tap) {
         const int before = whiteText(input, window);

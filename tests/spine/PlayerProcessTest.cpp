@@ -74,7 +74,7 @@ protected:
 
     WindowImage grab() const { return m_Input.grab(m_Window.id); }
 
-    // Switches are read once a frame: a press must span one, and a held key flips again.
+    // Each press flips a switch once; a slow frame may take long to show it.
     bool toggle(unsigned long key, const std::function<bool()>& shows)
     {
         for (int tries = 0; tries < 8 && !shows(); ++tries) {
