@@ -237,6 +237,23 @@ void PlaySound::setPaused(bool paused)
     }
 }
 
+void PlaySound::setVolume(int percent)
+{
+    m_Volume = std::clamp(percent, 0, 100);
+    applyGain();
+}
+
+void PlaySound::setMuted(bool muted)
+{
+    m_Muted = muted;
+    applyGain();
+}
+
+void PlaySound::applyGain() const
+{
+    alListenerf(AL_GAIN, m_Muted ? 0.0f : static_cast<float>(m_Volume) / 100.0f);
+}
+
 void PlaySound::decode(const std::string& path, AudioData& audioData) const
 {
     loadAudio(path, audioData);

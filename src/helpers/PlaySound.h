@@ -31,6 +31,12 @@ public:
     void play(const std::string& path, PlayMode mode);
     // Holds every sound that is playing where it is, or lets the held ones go on.
     void setPaused(bool paused);
+    // The loudness of every sound, from 0 (silent) to 100 (as recorded): the
+    // listener's gain, a linear share of each sample's amplitude.
+    void setVolume(int percent);
+    // Silences every sound, or lets it be heard again at the volume set.
+    void setMuted(bool muted);
+    bool muted() const { return m_Muted; }
 
     // Only sounds loaded after the call are affected.
     void setFIREnabled(bool enabled);
@@ -52,12 +58,15 @@ private:
     void loadAudio(const std::string& path, AudioData& audioData) const;
     void computeFIRCoefficients();
     void openDefaultDevice();
+    void applyGain() const;
 
     ALCdevice* m_Device = nullptr;
     ALCcontext* m_Context = nullptr;
     std::map<std::string, AudioData> m_Sounds;
     FIRCoefficients m_FIRCoeff{};
     bool m_ApplyFIR = false;
+    int m_Volume = 100;
+    bool m_Muted = false;
 };
 
 }

@@ -40,11 +40,24 @@ void closeAudioDevice()
     alcCloseDevice(device);
 }
 
+// Carries out each action at its time in seconds after the start.
+void runScript(const std::vector<std::pair<double, std::function<void()>>>& script)
+{
+    const double start = glfwGetTime();
+    for (const auto& [at, action] : script) {
+        while (glfwGetTime() < start + at) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        action();
+    }
+}
+
 }
 
 // A shot requested twice while it plays and once after it ended, then the
-// engine hum looped, paused for 0.4 s on the way, and stopped. Without a
-// device the same requests must be silently without effect.
+// engine hum looped, paused for 0.4 s on the way, turned to half volume,
+// muted for 0.2 s and stopped. Without a device the same requests must be
+// silently without effect.
 TEST(SoundScenario, DISABLED_ShotsThenALoop)
 {
     const std::string shot = scenarioFile("shot.wav");
@@ -52,19 +65,14 @@ TEST(SoundScenario, DISABLED_ShotsThenALoop)
     auto& player = PlaySound::instance();
     player.play(shot, PlayMode::Stop);
     player.play(hum, PlayMode::Stop);
-    const double start = glfwGetTime();
-    const std::pair<double, std::function<void()>> script[] = {
+    runScript({
         {0.3, [&] { player.play(shot, PlayMode::Once); }}, {0.4, [&] { player.play(shot, PlayMode::Once); }},
         {1.2, [&] { player.play(shot, PlayMode::Once); }}, {2.2, [&] { player.play(hum, PlayMode::Loop); }},
         {2.5, [&] { player.setPaused(true); }},             {2.9, [&] { player.setPaused(false); }},
-        {3.6, [&] { player.play(hum, PlayMode::Stop); }},  {4.2, closeAudioDevice},
-    };
-    for (const auto& [at, action] : script) {
-        while (glfwGetTime() < start + at) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        action();
-    }
+        {3.2, [&] { player.setVolume(50); }},               {3.4, [&] { player.setMuted(true); }},
+        {3.6, [&] { player.setMuted(false); }},             {3.9, [&] { player.play(hum, PlayMode::Stop); }},
+        {4.5, closeAudioDevice},
+    });
 }
 
 namespace {
@@ -131,7 +139,7 @@ protected:
 
 }
 
-TEST_F(PlaybackCapture, ShotIsHeardOnceUntilItEndsAndALoopUntilStoppedButNotWhilePaused)
+TEST_F(PlaybackCapture, ShotIsHeardOnceUntilItEndsAndALoopUntilStoppedButNotWhilePausedOrMuted)
 {
     ASSERT_TRUE(runScenario("wave"));
     m_Recording = SoundTest::readRecording(m_Dir.path() / "rec.wav", kRate);
@@ -142,20 +150,27 @@ TEST_F(PlaybackCapture, ShotIsHeardOnceUntilItEndsAndALoopUntilStoppedButNotWhil
     const auto attacks = bursts(0.25 * loudest);
     const auto heard = bursts(0.03 * loudest);
     ASSERT_EQ(attacks.size(), 2u);
-    ASSERT_EQ(heard.size(), 4u);
+    ASSERT_EQ(heard.size(), 5u);
     EXPECT_NEAR(heard[0].start, 0.375, 0.175);
     EXPECT_NEAR(heard[0].end - heard[0].start, 0.6, 0.06);
     EXPECT_NEAR(heard[1].end - heard[1].start, 0.6, 0.06);
     EXPECT_NEAR(heard[1].start - heard[0].start, 0.9, 0.2);
     EXPECT_NEAR(attacks[0].start, heard[0].start, 0.011);
     EXPECT_NEAR(attacks[1].start, heard[1].start, 0.011);
-    // The hum: a second in all, silent while paused, then nothing at all.
+    // The hum: a second in all, silent while paused and muted, at half
+    // volume half as loud, then nothing at all.
     EXPECT_NEAR(heard[2].start - heard[0].start, 1.9, 0.2);
     EXPECT_NEAR(heard[2].end - heard[2].start, 0.3, 0.1);
     EXPECT_NEAR(heard[3].start - heard[2].end, 0.4, 0.1);
-    EXPECT_NEAR(heard[3].end - heard[3].start, 0.7, 0.15);
-    ASSERT_GT(static_cast<double>(m_Recording.size()) / kRate, heard[3].end + 0.32);
-    EXPECT_LT(peakAfter(heard[3].end + 0.02), 1e-4f);
+    EXPECT_NEAR(heard[3].end - heard[3].start, 0.5, 0.1);
+    EXPECT_NEAR(heard[4].start - heard[3].end, 0.2, 0.06);
+    EXPECT_NEAR(heard[4].end - heard[4].start, 0.3, 0.1);
+    const auto level = [this](double from) { return SoundTest::rms(m_Recording, from * kRate, (from + 0.1) * kRate); };
+    const double full = level(heard[3].start + 0.05);
+    EXPECT_NEAR(level(heard[3].start + 0.35) / full, 0.5, 0.02);
+    EXPECT_NEAR(level(heard[4].start + 0.1) / full, 0.5, 0.02);
+    ASSERT_GT(static_cast<double>(m_Recording.size()) / kRate, heard[4].end + 0.52);
+    EXPECT_LT(peakAfter(heard[4].end + 0.02), 1e-4f);
 }
 
 TEST_F(PlaybackCapture, NoAudioDeviceMeansSilenceNotACrash)
