@@ -1,8 +1,13 @@
+#include "helpers/DefaultSettings.h"
 #include "helpers/IniSettings.h"
+#include "support/GLTestContext.h"
 #include "support/TempWorkDir.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <regex>
 #include <stdexcept>
 
 using Orbivane::Helpers::IniSettings;
@@ -108,4 +113,40 @@ TEST_F(IniSettingsTest, RangeCheckedLookupsGiveTheDefaultAndNameTheKeyForAnUnusa
     EXPECT_EQ(IniSettings::getIntInRange("Half", 3, 0, 100), 3) << "a decimal where a whole number is expected";
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Orbivane.ini: Half=0.5 is not a whole number from 0 to 100; using 3\n");
+}
+
+// The written file names every key of the README's settings table, and read
+// back it sets no key a lookup asks for. Whatever has the file's name, even
+// a link to nothing, is never written; a folder that cannot take the file
+// gets one console line.
+TEST_F(IniSettingsTest, DefaultFileNamesEveryReadmeKeyChangesNothingAndIsWrittenOnlyWhereNothingIs)
+{
+    const auto write = [](const std::string& name) {
+        return OrbivaneTest::consoleOf([&name] { Orbivane::Helpers::DefaultSettings::writeIfMissing(name); });
+    };
+    EXPECT_EQ(write("Orbivane.ini"), "Orbivane.ini written with the default settings\n");
+    const std::string file = m_Dir.readFile("Orbivane.ini");
+    std::ifstream in(ORBIVANE_SOURCE_DIR "/README.md");
+    const std::string readme(std::istreambuf_iterator<char>(in), {});
+    const std::size_t from = readme.find("\n## Settings\n");
+    ASSERT_NE(from, std::string::npos);
+    const std::string table = readme.substr(from, readme.find("\n## ", from + 1) - from);
+    const std::regex firstCell("\n\\| ((`\\w+`(, )?)+) \\|"), key("`(\\w+)`");
+    for (std::sregex_iterator row(table.begin(), table.end(), firstCell), end; row != end; ++row) {
+        const std::string cell = (*row)[1];
+        for (std::sregex_iterator name(cell.begin(), cell.end(), key); name != end; ++name) {
+            EXPECT_NE(file.find("\n# " + (*name)[1].str() + "="), std::string::npos) << (*name)[1];
+        }
+    }
+    IniSettings::reload();
+    for (const auto& [key, value] : IniSettings::values()) {
+        EXPECT_TRUE(key.empty() || key.rfind("# ", 0) == 0) << key;
+    }
+
+    m_Dir.writeFile("Orbivane.ini", "Width=800\n");
+    std::filesystem::create_symlink("absent.ini", m_Dir.path() / "link.ini");
+    EXPECT_EQ(write("Orbivane.ini") + write("link.ini"), "");
+    EXPECT_EQ(m_Dir.readFile("Orbivane.ini"), "Width=800\n");
+    EXPECT_FALSE(std::filesystem::exists(m_Dir.path() / "absent.ini"));
+    EXPECT_EQ(write("missing/Orbivane.ini"), "missing/Orbivane.ini could not be written: No such file or directory\n");
 }
