@@ -13,7 +13,7 @@ packages=(
   libgl1-mesa-dri libglx-mesa0
   glslang-tools fonts-dejavu-core
   clang-14 libclang-rt-14-dev llvm-14
-  xdotool x11-apps
+  xdotool x11-apps x11-xserver-utils
   dpkg-dev file desktop-file-utils appstream lintian man-db libglib2.0-bin
 )
 

@@ -3,8 +3,9 @@
 # packager, in every layout the install rules offer, and checks each:
 # - the default directories, in a prefix whose path holds a blank: the
 #   installed files, then a few seconds of play from another folder with a
-#   fresh HOME (Escape must save the score in ~/.local/share/orbivane, and
-#   nothing may be written under the prefix);
+#   fresh HOME (the first start must write Orbivane.ini and Escape save the
+#   score in ~/.local/share/orbivane, and nothing may be written under the
+#   prefix);
 # - that installation's menu entry, started as the desktop starts it, with a
 #   PATH that does not hold the prefix;
 # - the same tree moved and started through a link, with XDG_DATA_HOME set
@@ -115,6 +116,8 @@ score="$(sed -n 's/^Mr\. Gorgeous!|\(-\{0,1\}[0-9]*\)$/\1/p' "$player/highscores
 grep -qx "Mr. Gorgeous!|$score" "$work/game.log" || fail "the game's log did not come through the launcher"
 expect_links "$player" "$prefix/share/orbivane" "played"
 [ -d "$player/out" ] || fail "no out/ folder in $player"
+grep -qx '# Volume=100' "$player/Orbivane.ini" 2> /dev/null ||
+  fail "the first start wrote no Orbivane.ini with every setting in $player"
 [ -z "$(ls -A "$elsewhere")" ] || fail "the game wrote into the folder it was started from: $(ls -A "$elsewhere")"
 [ "$(snapshot "$prefix")" = "$installed" ] || fail "something was written under the prefix"
 

@@ -3,8 +3,10 @@
 #include "Controls.h"
 #include "WindowLimits.h"
 #include "helpers/DebugOutput.h"
+#include "helpers/DefaultSettings.h"
 #include "helpers/ExceptionWithMsg.h"
 #include "helpers/IniSettings.h"
+#include "helpers/PlaySound.h"
 #include "helpers/ScreenshotWriter.h"
 #include "rendering/Renderer.h"
 #include "worlds/World.h"
@@ -21,15 +23,40 @@ namespace Orbivane {
 using Helpers::ExceptionWithMsg;
 using Helpers::IniSettings;
 
+namespace {
+
+// Asks the current context to wait for the display at each swap, or not, and
+// says on the console what was asked.
+void applyVerticalSync(bool on)
+{
+    // Adaptive sync shows a late frame at once, tearing a little, instead of
+    // holding it back a whole refresh: a game short of the display's rate
+    // then loses a few frames, not half of them.
+    const bool adaptive = on && glfwExtensionSupported("GLX_EXT_swap_control_tear") == GLFW_TRUE;
+    const int interval = adaptive ? -1 : (on ? 1 : 0);
+    glfwSwapInterval(interval);
+    if (on) {
+        std::cout << "Vertical sync on" << (adaptive ? ", adaptive" : "") << " (swap interval " << interval
+                  << "). Disable via INI setting: VSync\n";
+    } else {
+        std::cout << "Vertical sync off (swap interval 0). Enable via INI setting: VSync\n";
+    }
+}
+
+}
+
 App::App()
 {
     if (glfwInit() != GLFW_TRUE) {
         throw ExceptionWithMsg("Glfw could not be initialized");
     }
+    Helpers::DefaultSettings::writeIfMissing("Orbivane.ini");
     const char* title = "KOLM 2015: Orbivane";
     const bool fullScreen = IniSettings::getInt("FullScreen", 0) == 1;
-    const int settingsWidth = IniSettings::getInt("Width", kDefaultWindowWidth);
-    const int settingsHeight = IniSettings::getInt("Height", kDefaultWindowHeight);
+    const float scale = desktopScale();
+    const auto [defaultWidth, defaultHeight] = defaultWindowSize(scale);
+    const int settingsWidth = IniSettings::getInt("Width", defaultWidth);
+    const int settingsHeight = IniSettings::getInt("Height", defaultHeight);
     int width = settingsWidth;
     int height = settingsHeight;
     const GLFWvidmode* mode = fullScreen ? primaryVideoMode() : nullptr;
@@ -45,6 +72,7 @@ App::App()
     m_WindowMode = WindowMode(windowedWidth, windowedHeight);
     m_FramebufferSize = {width, height};
     glfwSetInputMode(m_Window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    Helpers::PlaySound::instance().setVolume(IniSettings::getIntInRange("Volume", 100, 0, 100));
     m_World = std::make_shared<Worlds::World>(width, height);
     const auto windowWidth = static_cast<unsigned>(width);
     const auto windowHeight = static_cast<unsigned>(height);
@@ -53,6 +81,7 @@ App::App()
     m_Controls->m_BaseTitle = title;
     m_Controls->listenTo(m_Window);
     m_Renderer = std::make_shared<Rendering::Renderer>(windowWidth, windowHeight, m_World, m_Controls);
+    m_Renderer->m_GUIPass->setTextScale(scale);
 }
 
 App::~App()
@@ -159,6 +188,7 @@ void App::createWindow(bool fullScreen, int width, int height, const char* title
     } else {
         std::cout << "Debug output disabled. Enable via INI setting: GLDebugMessages\n";
     }
+    applyVerticalSync(IniSettings::getIntInRange("VSync", 1, 0, 1) == 1);
 }
 
 }

@@ -182,6 +182,7 @@ void Controls::flip(Switch action, GLFWwindow* window)
     case Switch::Pause: togglePause(); return;
     case Switch::FullScreen: m_FullScreenRequested = true; return;
     case Switch::Screenshot: m_ScreenshotRequested = true; return;
+    case Switch::Mute: toggleMute(); return;
     case Switch::Quit:
         m_World->getHighScore()->save();
         glfwSetWindowShouldClose(window, GL_TRUE);
@@ -279,6 +280,13 @@ void Controls::toggleTransparency()
         m_Title = m_BaseTitle + " Transparency turned OFF";
         std::cout << "Transparency turned OFF";
     }
+}
+
+void Controls::toggleMute()
+{
+    PlaySound& sound = PlaySound::instance();
+    sound.setMuted(!sound.muted());
+    m_Title = m_BaseTitle + (sound.muted() ? " Sound muted" : " Sound on");
 }
 
 void Controls::updateFps()

@@ -74,6 +74,7 @@ private:
     void switchMipmapping();
     void toggleCulling();
     void toggleTransparency();
+    void toggleMute();
 
     std::string m_ShownTitle;
     bool m_FocusLost = false;

@@ -31,6 +31,7 @@ constexpr SwitchKey kSwitchKeys[] = {
     {GLFW_KEY_P, Switch::Pause},
     {GLFW_KEY_F11, Switch::FullScreen},
     {GLFW_KEY_F12, Switch::Screenshot},
+    {GLFW_KEY_M, Switch::Mute},
     {GLFW_KEY_ESCAPE, Switch::Quit},
     {GLFW_KEY_ENTER, Switch::PlayAgain},
     {GLFW_KEY_KP_ENTER, Switch::PlayAgain},

@@ -21,6 +21,7 @@ struct PlayerInput {
         Pause,
         FullScreen,
         Screenshot,
+        Mute,
         Quit,
         PlayAgain,
     };

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <iostream>
+#include <cmath>
 
 namespace Orbivane {
 
@@ -83,6 +84,32 @@ std::pair<int, int> windowedSize(int width, int height, const GLFWvidmode& scree
               << screen.height << "); leaving full screen gives a " << fallback.first << "x" << fallback.second
               << " window\n";
     return fallback;
+}
+
+float desktopScale()
+{
+    float scale = 1.0f;
+    float vertical = 1.0f;
+    if (GLFWmonitor* monitor = glfwGetPrimaryMonitor()) {
+        glfwGetMonitorContentScale(monitor, &scale, &vertical);
+    }
+    return std::isfinite(scale) && scale > 0.0f ? scale : 1.0f;
+}
+
+std::pair<int, int> defaultWindowSize(float scale)
+{
+    float fitting = scale;
+    int x = 0, y = 0, width = 0, height = 0;
+    if (GLFWmonitor* monitor = glfwGetPrimaryMonitor()) {
+        glfwGetMonitorWorkarea(monitor, &x, &y, &width, &height);
+    }
+    const auto defaultWidth = static_cast<float>(kDefaultWindowWidth);
+    const auto defaultHeight = static_cast<float>(kDefaultWindowHeight);
+    if (width > 0 && height > 0) {
+        fitting = std::min({scale, static_cast<float>(width) / defaultWidth, static_cast<float>(height) / defaultHeight});
+    }
+    fitting = std::max(fitting, std::min(scale, 1.0f));
+    return {static_cast<int>(std::lround(defaultWidth * fitting)), static_cast<int>(std::lround(defaultHeight * fitting))};
 }
 
 }

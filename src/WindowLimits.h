@@ -31,4 +31,14 @@ int largestDrawableSide();
 // says why.
 std::pair<int, int> windowedSize(int width, int height, const GLFWvidmode& screen);
 
+// How much larger than on a plain desktop things must be drawn to look the
+// same size: the primary monitor's content scale (on X11 the desktop's
+// Xft.dpi over 96), or 1 where there is no monitor or no usable scale.
+float desktopScale();
+
+// The window when the settings name no size: the default size times
+// `scale`, made smaller where that would not fit the primary monitor's work
+// area, but never smaller than the default size for that reason.
+std::pair<int, int> defaultWindowSize(float scale);
+
 }

@@ -20,10 +20,11 @@ GUI::~GUI()
     glDeleteBuffers(1, &m_VBO);
 }
 
-void GUI::place(float x, float y, int screenWidth, int screenHeight)
+void GUI::place(float x, float y, int screenWidth, int screenHeight, int cellSize)
 {
     m_X = x;
     m_Y = y;
+    m_TextSize = cellSize;
     m_TextRenderer.m_ScreenWidth = screenWidth;
     m_TextRenderer.m_ScreenHeight = screenHeight;
 }

@@ -26,9 +26,10 @@ public:
 
     void draw() override;
     virtual void init();
-    // Moves a text element for a window of a new size; its text fits itself
-    // into the window each time it is drawn.
-    void place(float x, float y, int screenWidth, int screenHeight);
+    // Moves a text element for a window of a new size, in cells of
+    // `cellSize` pixels; its text fits itself into the window each time it
+    // is drawn.
+    void place(float x, float y, int screenWidth, int screenHeight, int cellSize);
 
     int m_Type;
     GLuint m_GUIProgram = 0;

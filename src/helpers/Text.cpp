@@ -14,8 +14,6 @@ namespace Orbivane::Helpers {
 namespace {
 
 const char* const kFontPath = "res\\fonts\\test.dds";
-// The smallest cell in which the font still reads well.
-constexpr int kSmallestReadableCell = 12;
 constexpr float kCell = 1.0f / 16.0f;
 constexpr unsigned kNoGlyph = '?';
 

@@ -13,6 +13,9 @@ namespace Orbivane::Helpers {
 // glyph for its code point up to U+00FF and "?" for anything beyond the font.
 class Text {
 public:
+    // The smallest cell in which the font still reads well.
+    static constexpr int kSmallestReadableCell = 12;
+
     Text(GLuint frameBuffer, int screenWidth, int screenHeight);
     ~Text();
     Text(const Text&) = delete;

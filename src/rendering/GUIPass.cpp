@@ -15,11 +15,14 @@ using Entities::GUI;
 
 namespace {
 
+// A score table longer than this is a list, not something to read at a glance.
+constexpr std::ptrdiff_t kMostScoreLines = 10;
+
 const char* const kHelpText =
     "HELP\nCONTROLS:\nMouse: Steer\nW: Accelerate\nS:Decelerate\nSpace:Shoot (Asteroids)\nEnter Play again\n"
     "TAB Toggle Score\n"
     "F1 Toggle Help\nF2 Toggle FPS\nF3 Toggle Wireframe\nF4 Switch Texture Sampling\nF5 Switch Mipmapping\n"
-    "F8 Toggle Frustum Culling\nF9 Transparency on/off\nP Pause\nF11 Full screen\nF12 Screenshot";
+    "F8 Toggle Frustum Culling\nF9 Transparency on/off\nP Pause\nM Mute\nF11 Full screen\nF12 Screenshot";
 
 // The hint under both screens that end the game; the dot is U+00B7 in UTF-8,
 // which the font has a glyph for.
@@ -71,11 +74,27 @@ std::string causeText(Worlds::DeathCause cause)
     return "";
 }
 
-std::string tableText(const HighScore::Table& entries)
+// The best entries, as many as `lines` hold and at most ten. When this
+// game's score would take a place below them, the last line gives that
+// place, as "27. Ann 3".
+std::string tableText(const HighScore::Table& entries, int lines, const std::string& player, int score)
 {
+    const auto above = std::count_if(entries.begin(), entries.end(), [score](const auto& entry) {
+        return entry.first > score;
+    });
+    const std::ptrdiff_t place = above + 1;
+    auto shown = std::min({kMostScoreLines, static_cast<std::ptrdiff_t>(lines),
+                           static_cast<std::ptrdiff_t>(entries.size())});
+    const bool placeBelow = place > shown;
+    if (placeBelow) {
+        shown = std::min(shown, static_cast<std::ptrdiff_t>(lines) - 1);
+    }
     std::string text;
-    for (const auto& [score, names] : entries) {
-        text += names + "\t" + std::to_string(score) + "\n";
+    for (auto entry = entries.begin(); shown-- > 0; ++entry) {
+        text += entry->second + "\t" + std::to_string(entry->first) + "\n";
+    }
+    if (placeBelow) {
+        text += std::to_string(place) + ". " + player + " " + std::to_string(score) + "\n";
     }
     return text;
 }
@@ -90,15 +109,10 @@ GUIPass::GUIPass(GLuint frameBuffer, std::shared_ptr<Worlds::World> world)
       m_LostText(makeText(0)), m_PausedText(makeText(0)), m_ProgressText(makeText(frameBuffer)),
       m_HitText(makeText(frameBuffer)), m_EndDetailText(makeText(0)), m_EndHintText(makeText(0))
 {
-    m_ProgressText.m_TextSize = kSmallCell;
-    m_EndDetailText.m_TextSize = kSmallCell;
-    m_EndHintText.m_TextSize = kSmallCell;
     m_EndHintText.m_Text = kEndHint;
     m_HitText.m_Text = "+1";
     layOut(world->m_Width, world->m_Height);
     m_HelpText.m_Text = kHelpText;
-    m_HighScoreText = tableText(m_HighScoreEntries);
-    m_HighScoreTable.m_Text = m_HighScoreText;
     m_WonText.m_Text = "You've won, you're awesome!";
     m_GameEndText.m_Text = "This is it, you've reached the end of the game!\nThank you for playing!";
     m_LostText.m_Text = "LOST!\nYou have been delicious!";
@@ -107,25 +121,50 @@ GUIPass::GUIPass(GLuint frameBuffer, std::shared_ptr<Worlds::World> world)
 
 void GUIPass::layOut(int width, int height)
 {
+    const int cell = m_TextCell;
     for (GUI* text : {&m_LevelIntroText, &m_WonText, &m_GameEndText, &m_HelpText, &m_LostText}) {
-        text->place(static_cast<float>(width / 4), static_cast<float>(height / 2), width, height);
+        text->place(static_cast<float>(width / 4), static_cast<float>(height / 2), width, height, cell);
     }
-    m_HighScoreTable.place(static_cast<float>(width / 2), static_cast<float>(height - height / 3), width, height);
-    m_CurrentScore.place(static_cast<float>(width / 2), static_cast<float>(height - height / 4), width, height);
+    // The table's first line stays below the current score's, however large the text.
+    const int tableTop = height - height / 3;
+    const int scoreLine = height - height / 4;
+    const int tableCell = std::max(1, std::min(cell, scoreLine - tableTop));
+    m_HighScoreTable.place(static_cast<float>(width / 2), static_cast<float>(tableTop), width, height, tableCell);
+    m_CurrentScore.place(static_cast<float>(width / 2), static_cast<float>(scoreLine), width, height, cell);
     // Centred, above the score line.
-    m_PausedText.place(static_cast<float>(width / 2 - 4 * 24), static_cast<float>(height - height / 6), width, height);
+    m_PausedText.place(static_cast<float>(width / 2 - 4 * cell), static_cast<float>(height - height / 6), width,
+                       height, cell);
     // Right of the life bar (x -0.9 in device coordinates), on its bottom
     // line (y -0.9), with "+1" level with its top (y -0.7).
+    const int smallCell = std::max(1, cell * kSmallCell / 24);
     const int barRight = width / 20;
-    m_ProgressText.place(static_cast<float>(barRight), static_cast<float>(height / 20), width, height);
-    m_HitText.place(static_cast<float>(barRight), static_cast<float>(height * 3 / 20), width, height);
+    m_ProgressText.place(static_cast<float>(barRight), static_cast<float>(height / 20), width, height, smallCell);
+    m_HitText.place(static_cast<float>(barRight), static_cast<float>(height * 3 / 20), width, height, cell);
     // Under the end screens' messages, and centred near the bottom.
-    m_EndDetailText.place(static_cast<float>(width / 4), static_cast<float>(height / 2 - 3 * 24), width, height);
-    const int hintWidth = (glyphCount(kEndHint) + 1) * kSmallCell;
+    m_EndDetailText.place(static_cast<float>(width / 4), static_cast<float>(height / 2 - 3 * cell), width, height,
+                          smallCell);
+    const int hintWidth = (glyphCount(kEndHint) + 1) * smallCell;
     m_EndHintText.place(static_cast<float>(std::max(0, (width - hintWidth) / 2)), static_cast<float>(height / 10),
-                        width, height);
+                        width, height, smallCell);
     m_Width = width;
     m_Height = height;
+    // As many lines as fit above the bottom edge in the smallest cells the
+    // table may shrink to: the fit then never has to move it up.
+    m_TableLines = tableTop / std::min(tableCell, Helpers::Text::kSmallestReadableCell) + 1;
+    showScoreTable();
+}
+
+void GUIPass::setTextScale(float scale)
+{
+    m_TextCell = std::max(1, static_cast<int>(std::lround(24.0f * scale)));
+    layOut(m_Width, m_Height);
+}
+
+void GUIPass::showScoreTable()
+{
+    m_TableScore = m_HighScore->m_Score;
+    m_HighScoreText = tableText(m_HighScoreEntries, m_TableLines, m_HighScore->m_PlayerName, m_TableScore);
+    m_HighScoreTable.m_Text = m_HighScoreText;
 }
 
 void GUIPass::renderLevelIntro(const Worlds::GameState& state)
@@ -155,6 +194,9 @@ void GUIPass::render(const Worlds::GameState& state)
         m_HelpText.draw();
     }
     if (m_ShowScore) {
+        if (m_HighScore->m_Score != m_TableScore) {
+            showScoreTable();
+        }
         m_HighScoreTable.draw();
         char score[32];
         std::snprintf(score, sizeof score, "Current Score: %d", m_HighScore->m_Score);

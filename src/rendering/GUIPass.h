@@ -30,6 +30,9 @@ public:
 
     // Places the text for a window of this size; the switches stay as they are.
     void layOut(int width, int height);
+    // Text cells of 24 pixels times `scale`, the desktop's content scale,
+    // wherever they fit.
+    void setTextScale(float scale);
     void renderLevelIntro(const Worlds::GameState& state);
     void render(const Worlds::GameState& state);
     void renderLifeBar(const Worlds::GameState& state);
@@ -67,13 +70,19 @@ public:
     bool m_ShowScore = false;
     bool m_ShowHelp = false;
     bool m_Transparency = false;
+    int m_TextCell = 24;
 
 private:
     // The overlay's marks are laid out in window pixels, origin at the lower left.
     void drawMarks(const std::vector<glm::vec3>& corners, const glm::vec4& colour);
+    // Rebuilds the score table's text for the lines it has room for and
+    // this game's score.
+    void showScoreTable();
 
     int m_Width = 0;
     int m_Height = 0;
+    int m_TableLines = 0;
+    int m_TableScore = 0;
 };
 
 }

@@ -39,7 +39,8 @@ const std::map<unsigned long, int> kKeys = {
     {XK_F2, GLFW_KEY_F2},       {XK_F3, GLFW_KEY_F3},         {XK_F4, GLFW_KEY_F4}, {XK_F5, GLFW_KEY_F5},
     {XK_F8, GLFW_KEY_F8},       {XK_F9, GLFW_KEY_F9},         {XK_p, GLFW_KEY_P},   {XK_Tab, GLFW_KEY_TAB},
     {XK_F1, GLFW_KEY_F1},       {XK_Left, GLFW_KEY_LEFT},     {XK_Right, GLFW_KEY_RIGHT},
-    {XK_Up, GLFW_KEY_UP},       {XK_Down, GLFW_KEY_DOWN},     {XK_Return, GLFW_KEY_ENTER}};
+    {XK_Up, GLFW_KEY_UP},       {XK_Down, GLFW_KEY_DOWN},     {XK_Return, GLFW_KEY_ENTER},
+    {XK_m, GLFW_KEY_M}};
 
 // Real key presses reach a real, mapped window through the X server; the
 // clock is driven with glfwSetTime so that every frame time is exact.
@@ -227,15 +228,18 @@ TEST_F(ControlsTest, BrakingStopsAtZeroAndSilencesTheEngine)
     EXPECT_EQ(engine(), Orbivane::Helpers::PlayMode::Stop);
 }
 
+// M acts on its key event, once per press.
 TEST_F(ControlsTest, SwitchesNameTheirNewStateInTheTitleAndConsole)
 {
+    m_Controls->listenTo(s_Window);
     const std::tuple<unsigned long, const char*, const char*> steps[] = {
         {XK_F4, " Texture sample quality: Nearest", ""}, {XK_F4, " Texture sample quality: Linear", ""},
         {XK_F5, " Mip mapping quality: Nearest", ""}, {XK_F5, " Mip mapping quality: Trilinear", ""},
         {XK_F5, " Mip mapping quality: Off", ""}, {XK_F8, " Frustum Culling ON", "Frustum Culling turned ON"},
         {XK_F8, " Frustum Culling OFF", "Frustum Culling turned OFF"},
         {XK_F9, " Transparency turned ON", "Transparency turned ON"},
-        {XK_F9, " Transparency turned OFF", "Transparency turned OFF"}};
+        {XK_F9, " Transparency turned OFF", "Transparency turned OFF"}, {XK_m, " Sound muted", ""},
+        {XK_m, " Sound on", ""}};
     double t = 0.0;
     for (const auto& [key, title, console] : steps) {
         s_World->m_Frustum.m_CulledCount = 7;
@@ -245,6 +249,7 @@ TEST_F(ControlsTest, SwitchesNameTheirNewStateInTheTitleAndConsole)
         EXPECT_EQ(titleAfterFrame(t += 0.05), std::string(kTitle) + title);
         const bool cullingSwitchedOff = key == XK_F8 && !s_World->m_CullingEnabled;
         EXPECT_EQ(s_World->m_Frustum.m_CulledCount, cullingSwitchedOff ? 0 : 7);
+        EXPECT_EQ(Orbivane::Helpers::PlaySound::instance().muted(), std::string(title) == " Sound muted");
     }
     EXPECT_EQ(Orbivane::Helpers::TextureManager::instance().sampleMode(), 0);
 }

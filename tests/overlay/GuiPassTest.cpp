@@ -163,13 +163,14 @@ TEST_F(GuiPassTest, EndScreensSayWhyAndWhatComesNext)
     s_World->getHighScore()->m_Score = 0;
 }
 
+// A score above the table's needs no line for its place.
 TEST_F(GuiPassTest, ScoreTableShowsTheStartingTableWithATabCellAndTheCurrentScore)
 {
-    EXPECT_EQ(m_Pass.m_HighScoreText, "Ann\t12\nBob\t7\n");
-    s_World->getHighScore()->m_Score = 3;
+    s_World->getHighScore()->m_Score = 20;
     m_Pass.m_ShowScore = true;
     const OverlayTest::Canvas& canvas = render(1.0f);
-    EXPECT_EQ(m_Pass.m_CurrentScore.m_Text, "Current Score: 3");
+    EXPECT_EQ(m_Pass.m_HighScoreText, "Ann\t12\nBob\t7\n");
+    EXPECT_EQ(m_Pass.m_CurrentScore.m_Text, "Current Score: 20");
     const int left = kWidth / 2;
     const int line = kHeight - kHeight / 3;
     for (int column = 1; column <= 6; ++column) {
@@ -177,6 +178,48 @@ TEST_F(GuiPassTest, ScoreTableShowsTheStartingTableWithATabCellAndTheCurrentScor
         EXPECT_EQ(canvas.inked(x, line, x + 24, line + 24), column != 4) << "'Ann\\t12', column " << column;
     }
     EXPECT_TRUE(canvas.inked(left + 24, kHeight - kHeight / 4, left + 48, kHeight - kHeight / 4 + 24));
+
+    // In text twice as large the table's cells stop short of the current score's line.
+    m_Pass.setTextScale(2.0f);
+    m_Canvas.clear();
+    m_Pass.m_HighScoreTable.draw();
+    m_Canvas.read();
+    EXPECT_TRUE(m_Canvas.inked(left, line, kWidth, kHeight - kHeight / 4));
+    EXPECT_FALSE(m_Canvas.inked(0, kHeight - kHeight / 4, kWidth, kHeight));
+}
+
+// Of 60 entries the table shows the best that fit in cells of 12 pixels or
+// more, at most ten, and this game's place below them when it falls there;
+// it never reaches up into the current score's line.
+TEST_F(GuiPassTest, LongScoreTableShowsTheBestEntriesThatFitAndThisGamesPlaceBelowTheCurrentScore)
+{
+    for (int score = 1; score <= 60; ++score) {
+        m_Pass.m_HighScoreEntries[score] = "P" + std::to_string(score);
+    }
+    // Window size, this game's score, the entries shown and the place given below them (0: none).
+    const std::tuple<int, int, int, int, int> cases[] = {
+        {640, 320, 3, 10, 58}, {640, 320, 55, 10, 0}, {640, 160, 3, 8, 58}, {640, 160, 60, 9, 0}};
+    for (const auto& [width, height, score, entries, place] : cases) {
+        SCOPED_TRACE(std::to_string(height) + " high, score " + std::to_string(score));
+        s_World->getHighScore()->m_Score = score;
+        m_Pass.layOut(width, height);
+        std::string expected;
+        for (int shown = 60; shown > 60 - entries; --shown) {
+            expected += "P" + std::to_string(shown) + "\t" + std::to_string(shown) + "\n";
+        }
+        expected += place > 0 ? std::to_string(place) + ". Mr. Gorgeous! " + std::to_string(score) + "\n" : "";
+        EXPECT_EQ(m_Pass.m_HighScoreText, expected);
+
+        Orbivane::Entities::GUI& table = m_Pass.m_HighScoreTable;
+        OverlayTest::Canvas canvas(width, height);
+        table.m_TextRenderer.m_FrameBuffer = canvas.m_Framebuffer;
+        canvas.clear();
+        table.draw();
+        canvas.read();
+        EXPECT_GE(table.m_TextRenderer.fit(expected.c_str(), width / 2, height - height / 3, table.m_TextSize).size, 12);
+        EXPECT_TRUE(canvas.inked(0, 0, width, height - height / 4));
+        EXPECT_FALSE(canvas.inked(0, height - height / 4, width, height)) << "over the current score";
+    }
 }
 
 }
@@ -190,7 +233,7 @@ TEST_F(GuiPassTest, TextBlocksFitTheWindowAndKeepTheirPlaceWhereTheyFit)
     m_Pass.renderLevelIntro(GameState{true, 1.0f, true, 1, "Nightmare from Quillstreet!", 13, 30, false, false});
     m_Pass.m_CurrentScore.m_Text = "Current Score: 12345";
     EXPECT_EQ(m_Pass.m_HelpText.m_Text.substr(m_Pass.m_HelpText.m_Text.rfind("\nF9")),
-              "\nF9 Transparency on/off\nP Pause\nF11 Full screen\nF12 Screenshot");
+              "\nF9 Transparency on/off\nP Pause\nM Mute\nF11 Full screen\nF12 Screenshot");
     for (const auto& [width, height] : {std::pair(640, 320), {1280, 720}, {360, 900}, {1920, 1080}, {143, 240}}) {
         m_Pass.layOut(width, height);
         const std::pair<GUI*, std::pair<int, int>> blocks[] = {

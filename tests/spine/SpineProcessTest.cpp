@@ -1,5 +1,6 @@
 #include "support/GameProcess.h"
 #include "support/TempWorkDir.h"
+#include "support/XTestInput.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 using namespace std::chrono_literals;
 using OrbivaneTest::GameProcess;
@@ -21,9 +23,11 @@ class SpineProcessTest : public ::testing::Test {
 protected:
     void SetUp() override { m_Dir.linkGameAssets(); }
 
-    // Starts the game, expects its window, closes it like the close button does.
+    // Starts the game, expects its window, lets `whileOpen` look at it and
+    // closes it like the close button does.
     std::string runAndClose(int expectedWidth, int expectedHeight,
-                            const std::map<std::string, std::string>& environment = {})
+                            const std::map<std::string, std::string>& environment = {},
+                            const std::function<void(const OrbivaneTest::WindowInfo&)>& whileOpen = {})
     {
         GameProcess game(m_Dir.path(), environment);
         const auto window = game.waitForWindow(kTitle, 60s);
@@ -32,6 +36,9 @@ protected:
             return game.output();
         }
         EXPECT_EQ(std::pair(window->width, window->height), std::pair(expectedWidth, expectedHeight));
+        if (whileOpen) {
+            whileOpen(*window);
+        }
         game.requestClose(*window);
         EXPECT_EQ(game.waitForExit(60s), 0);
         return game.output();
@@ -81,12 +88,15 @@ private:
 
 }
 
-TEST_F(SpineProcessTest, DefaultStartOpensA640By320WindowAndClosesCleanly)
+// The first start writes the settings file before anything else.
+TEST_F(SpineProcessTest, DefaultStartWritesTheSettingsFileAndOpensA640By320Window)
 {
     const std::string output = runAndClose(640, 320);
     // The start-up lines come in the order the game is built.
     std::size_t at = 0;
-    for (const std::string line : {"Debug output disabled. Enable via INI setting: GLDebugMessages\n",
+    for (const std::string line : {"Orbivane.ini written with the default settings\n",
+                                   "Debug output disabled. Enable via INI setting: GLDebugMessages\n",
+                                   "Vertical sync on (swap interval 1). Disable via INI setting: VSync\n",
                                    "Compiling shader: shader\\SkyBox.vertexShader.txt\n",
                                    "Compiling shader: shader\\Entity.vertexShader.txt\n",
                                    "Radius:65.2315\n", "OLD HIGHSCORES:\n", "LevelsEnabled:1\n"}) {
@@ -94,23 +104,32 @@ TEST_F(SpineProcessTest, DefaultStartOpensA640By320WindowAndClosesCleanly)
         ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line << "\n" << output;
         at = found + line.size();
     }
-    EXPECT_EQ(output.rfind("Debug output disabled", 0), 0u);
+    EXPECT_EQ(output.rfind("Orbivane.ini written", 0), 0u);
 }
 
+// A file the player wrote is never rewritten; a bad volume gives its default and a console line.
 TEST_F(SpineProcessTest, SettingsChooseTheWindowSizeAndDebugOutput)
 {
-    m_Dir.writeFile("Orbivane.ini", "FullScreen=2\r\nWidth=800\r\nHeight=600\r\nGLDebugMessages=1\r\n");
+    const std::string settings = "FullScreen=2\r\nWidth=800\r\nHeight=600\r\nGLDebugMessages=1\r\nVSync=0\r\nVolume=150\r\n";
+    m_Dir.writeFile("Orbivane.ini", settings);
     const std::string enabled = "Debug output enabled. Disable via INI setting: GLDebugMessages\n"
-                                "Debug Output available!\n";
-    EXPECT_EQ(runAndClose(800, 600).substr(0, enabled.size()), enabled);
+                                "Debug Output available!\n"
+                                "Vertical sync off (swap interval 0). Enable via INI setting: VSync\n";
+    const std::string output = runAndClose(800, 600);
+    EXPECT_EQ(output.substr(0, enabled.size()), enabled);
+    EXPECT_NE(output.find("Orbivane.ini: Volume=150 is not a whole number from 0 to 100; using 100\n"), std::string::npos);
+    EXPECT_EQ(m_Dir.readFile("Orbivane.ini"), settings);
 }
 
-// Mesa told to offer a 4.2 context without either debug extension.
+// Mesa told to offer a 4.2 context without either debug extension. A bad
+// vertical sync value means the default, with a console line.
 TEST_F(SpineProcessTest, ContextWithoutDebugOutputSaysSoAndRuns)
 {
-    m_Dir.writeFile("Orbivane.ini", "GLDebugMessages=1\n");
+    m_Dir.writeFile("Orbivane.ini", "GLDebugMessages=1\nVSync=yes\n");
     const std::string expected = "Debug output enabled. Disable via INI setting: GLDebugMessages\n"
-                                 "Debug Output available!\nDebug output not supported by this context\n";
+                                 "Debug Output available!\nDebug output not supported by this context\n"
+                                 "Orbivane.ini: VSync=yes is not a whole number from 0 to 1; using 1\n"
+                                 "Vertical sync on (swap interval 1). Disable via INI setting: VSync\n";
     const std::string output = runAndClose(640, 320, {{"MESA_GL_VERSION_OVERRIDE", "4.2"},
                                                       {"MESA_EXTENSION_OVERRIDE", "-GL_KHR_debug -GL_ARB_debug_output"}});
     // Mesa warns on the console first that it keeps the extensions inside.
@@ -189,4 +208,46 @@ TEST_F(SpineProcessTest, MissingAssetsEndTheStartWithTheirPath)
     EXPECT_EQ(output.substr(std::min(output.size(), output.rfind("Exception message: "))),
               "Exception message: Could not load cubemap-texture.res\\textures\\skybox\\right.jpg\n")
         << output;
+}
+
+// A desktop at 192 dpi, on an X server of the test's own so that no other
+// test sees it: the default window and its text are twice as large, the life
+// bar keeps its place in the window; at 576 dpi the window stops at the
+// screen's size.
+TEST_F(SpineProcessTest, HighDpiDesktopScalesTheDefaultWindowAndItsText)
+{
+    std::filesystem::create_directory(m_Dir.path() / "server");
+    GameProcess server(m_Dir.path() / "server", {},
+                       {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1920x1080x24", "-noreset", "-nolisten", "tcp"});
+    std::string number;
+    ASSERT_TRUE(OrbivaneTest::eventually([&] { return (number = server.output()).find('\n') != std::string::npos; }, 30s));
+    // The test's own X connections and the games it starts use that server until the test ends.
+    const std::shared_ptr<void> restore(nullptr, [outer = std::string(std::getenv("DISPLAY"))](void*) {
+        setenv("DISPLAY", outer.c_str(), 1);
+    });
+    setenv("DISPLAY", (":" + number.substr(0, number.find('\n'))).c_str(), 1);
+    const auto useDpi = [this](const std::string& dpi) {
+        m_Dir.writeFile("dpi", "Xft.dpi: " + dpi + "\n");
+        EXPECT_EQ(GameProcess(m_Dir.path(), {}, {"/usr/bin/xrdb", "-nocpp", "-merge", "dpi"}).waitForExit(30s), 0);
+    };
+    useDpi("192");
+    m_Dir.writeFile("Orbivane.ini", "LevelsEnabled=0\n");
+    runAndClose(1280, 640, {{"ALSOFT_DRIVERS", "null"}}, [](const OrbivaneTest::WindowInfo& window) {
+        OrbivaneTest::XTestInput input;
+        input.focus(window.id);
+        const auto scene = [&] { return input.grab(window.id).countBrighterThan(0, 0, 0, 1280, 640) > 1280 * 320; };
+        ASSERT_TRUE(OrbivaneTest::eventually(scene, 60s));
+        input.unfocus();
+        // "PAUSED" in 48-pixel cells a sixth below the top, centred: its first
+        // letter and the top half of its last lie where 24-pixel ones could not.
+        const auto paused = [&] {
+            const OrbivaneTest::WindowImage image = input.grab(window.id);
+            return image.countWhite(496, 58, 544, 106) > 60 && image.countWhite(736, 58, 784, 82) > 60;
+        };
+        EXPECT_TRUE(OrbivaneTest::eventually(paused, 30s));
+        const auto green = [](const std::uint8_t* pixel) { return pixel[1] > 150 && pixel[0] < 100; };
+        EXPECT_EQ(input.grab(window.id).countWhere(36, 590, 60, 606, green), 24 * 16) << "no full life bar";
+    });
+    useDpi("576");
+    runAndClose(1920, 960);
 }

@@ -96,7 +96,8 @@ GameProcess::GameProcess(const std::filesystem::path& workDir, const std::map<st
 
 GameProcess::~GameProcess()
 {
-    if (m_Pid > 0) {
+    // Asked first, so that a server the test started can clean up after itself.
+    if (m_Pid > 0 && kill(m_Pid, SIGTERM) == 0 && !waitForExit(std::chrono::seconds(5))) {
         kill(m_Pid, SIGKILL);
         waitpid(m_Pid, nullptr, 0);
     }
