@@ -35,12 +35,8 @@ void applyVerticalSync(bool on)
     const bool adaptive = on && glfwExtensionSupported("GLX_EXT_swap_control_tear") == GLFW_TRUE;
     const int interval = adaptive ? -1 : (on ? 1 : 0);
     glfwSwapInterval(interval);
-    if (on) {
-        std::cout << "Vertical sync on" << (adaptive ? ", adaptive" : "") << " (swap interval " << interval
-                  << "). Disable via INI setting: VSync\n";
-    } else {
-        std::cout << "Vertical sync off (swap interval 0). Enable via INI setting: VSync\n";
-    }
+    std::cout << "Vertical sync " << (on ? "on" : "off") << (adaptive ? ", adaptive" : "") << " (swap interval "
+              << interval << "). " << (on ? "Disable" : "Enable") << " via INI setting: VSync\n";
 }
 
 }
