@@ -17,8 +17,9 @@ constexpr float kStickDeadZone = 0.2f;
 // A trigger at rest may read a little above released, too.
 constexpr float kTriggerDeadZone = 0.1f;
 // The stick's position is held over time, not a total like a mouse
-// movement: at full deflection the nose turns 1.2 radians a second, as a
-// mouse moving 12 pixels a frame at 60 frames a second turns it.
+// movement, so it turns at a rate: at full deflection 1.2 radians a second,
+// as a brisk mouse sweep of 12 pixels a frame at 60 frames a second (the
+// default window's width in under a second) turns the nose.
 constexpr float kStickRadiansPerSecond = 1.2f;
 
 bool down(const GLFWgamepadstate& state, int button)
@@ -35,7 +36,7 @@ bool pressed(const GLFWgamepadstate& now, const GLFWgamepadstate& before, int bu
 float pull(const GLFWgamepadstate& state, int axis)
 {
     const float travel = (state.axes[axis] + 1.0f) * 0.5f;
-    return std::max(0.0f, travel - kTriggerDeadZone) / (1.0f - kTriggerDeadZone);
+    return std::clamp((travel - kTriggerDeadZone) / (1.0f - kTriggerDeadZone), 0.0f, 1.0f);
 }
 
 // The left stick's deflection right and down, each from -1 to 1, with the
