@@ -66,14 +66,29 @@ void Gamepad::readFrom(Reader reader)
 
 bool Gamepad::read(PlayerInput& input, double frameSeconds)
 {
-    const std::optional<GLFWgamepadstate> now = m_Reader();
+    std::optional<GLFWgamepadstate> now = m_Reader();
     const bool lost = m_Before && !now;
+    if (!m_Before) {
+        m_TriggerReleased = {};
+    }
     if (now) {
+        ignoreTriggersNeverReleased(*now);
         // What a controller holds as it is connected counts as held, not pressed.
         addTo(input, *now, m_Before.value_or(*now), frameSeconds, m_InvertPitch);
     }
     m_Before = now;
     return lost;
+}
+
+void Gamepad::ignoreTriggersNeverReleased(GLFWgamepadstate& state)
+{
+    const int triggers[] = {GLFW_GAMEPAD_AXIS_LEFT_TRIGGER, GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER};
+    for (std::size_t i = 0; i < m_TriggerReleased.size(); ++i) {
+        m_TriggerReleased[i] = m_TriggerReleased[i] || pull(state, triggers[i]) == 0.0f;
+        if (!m_TriggerReleased[i]) {
+            state.axes[triggers[i]] = -1.0f;
+        }
+    }
 }
 
 void Gamepad::addTo(PlayerInput& input, const GLFWgamepadstate& now, const GLFWgamepadstate& before,

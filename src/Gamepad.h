@@ -7,6 +7,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -39,9 +40,15 @@ public:
     static std::optional<GLFWgamepadstate> firstConnected();
 
 private:
+    // A trigger that a controller lacks reads 0, as if half pulled, and some
+    // drivers report an untouched one so: a trigger counts only once it has
+    // been seen released since the controller was connected.
+    void ignoreTriggersNeverReleased(GLFWgamepadstate& state);
+
     bool m_InvertPitch;
     Reader m_Reader = firstConnected;
     std::optional<GLFWgamepadstate> m_Before;
+    std::array<bool, 2> m_TriggerReleased{};
 };
 
 }
