@@ -46,7 +46,9 @@ Controls* controlsOf(GLFWwindow* window)
 
 Controls::Controls(unsigned width, unsigned height, Entities::Ship* ship, std::shared_ptr<Worlds::World> world)
     : m_Width(width), m_Height(height), m_LastFrameTime(glfwGetTime()), m_World(std::move(world)), m_Ship(ship),
-      m_LastFpsSample(glfwGetTime()), m_LastFpsTextUpdate(glfwGetTime()), m_KeyboardMouse(width * 0.5, height * 0.5)
+      m_LastFpsSample(glfwGetTime()), m_LastFpsTextUpdate(glfwGetTime()),
+      m_Steering(Steering::fromSettings()), m_KeyboardMouse(width * 0.5, height * 0.5, m_Steering),
+      m_Gamepad(m_Steering)
 {
 }
 
@@ -99,11 +101,13 @@ void Controls::update(GLFWwindow* window)
     // the player may not be ready.
     const bool focusLost =
         std::exchange(m_FocusLost, false) && glfwGetWindowAttrib(window, GLFW_FOCUSED) == GLFW_FALSE;
-    if (focusLost && !m_Pause.active()) {
-        togglePause();
-    }
     PlayerInput input;
     m_KeyboardMouse.read(window, input);
+    // A controller pulled out mid-game leaves the ship to fly on unsteered.
+    const bool gamepadLost = m_Gamepad.read(input, frameSeconds);
+    if ((focusLost || gamepadLost) && !m_Pause.active()) {
+        togglePause();
+    }
     apply(input, window, frameSeconds);
 }
 

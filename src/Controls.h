@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Gamepad.h"
 #include "KeyboardMouse.h"
 #include "Pause.h"
 #include "PlayerInput.h"
@@ -25,7 +26,8 @@ class World;
 // Applies the player's input, once per frame after the buffer swap: the
 // flight controls to the ship, which the world's next step moves, and the
 // switches to the display, the pause and the game. The devices (keyboard and
-// mouse) only say what the player asks for; this is where it takes effect.
+// mouse, game controller) only say what the player asks for; this is where
+// it takes effect.
 class Controls {
 public:
     Controls(unsigned width, unsigned height, Entities::Ship* ship, std::shared_ptr<Worlds::World> world);
@@ -54,7 +56,10 @@ public:
     std::list<double> m_FrameTimes;
     bool m_Wireframe = false;
     Pause m_Pause;
+    // Read once: a bad value is reported once, for both devices.
+    Steering m_Steering;
     KeyboardMouse m_KeyboardMouse;
+    Gamepad m_Gamepad;
     // Set for the frame loop, which clears them when it has acted on them.
     bool m_ScreenshotRequested = false;
     bool m_FullScreenRequested = false;

@@ -64,7 +64,11 @@ bool isFlightKey(int key)
 
 }
 
-KeyboardMouse::KeyboardMouse(double cursorX, double cursorY) : m_LastCursorX(cursorX), m_LastCursorY(cursorY) {}
+KeyboardMouse::KeyboardMouse(double cursorX, double cursorY, const Steering& steering)
+    : m_LastCursorX(cursorX), m_LastCursorY(cursorY), m_TurnPerPixelRight(kRadiansPerPixel * steering.mouseSensitivity),
+      m_TurnPerPixelUp(m_TurnPerPixelRight * (steering.invertPitch ? -1.0f : 1.0f))
+{
+}
 
 void KeyboardMouse::onKey(int key, int action, int mods)
 {
@@ -110,8 +114,8 @@ void KeyboardMouse::read(GLFWwindow* window, PlayerInput& input)
     double y = 0.0;
     glfwGetCursorPos(window, &x, &y);
     // Window rows grow downwards: moving the mouse up turns the nose up.
-    input.turnRight += static_cast<float>(x - m_LastCursorX) * kRadiansPerPixel;
-    input.turnUp -= static_cast<float>(y - m_LastCursorY) * kRadiansPerPixel;
+    input.turnRight += static_cast<float>(x - m_LastCursorX) * m_TurnPerPixelRight;
+    input.turnUp -= static_cast<float>(y - m_LastCursorY) * m_TurnPerPixelUp;
     m_LastCursorX = x;
     m_LastCursorY = y;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlayerInput.h"
+#include "Steering.h"
 
 #include <vector>
 
@@ -14,7 +15,7 @@ namespace Orbivane {
 class KeyboardMouse {
 public:
     // The cursor position that the first frame's movement is measured from.
-    KeyboardMouse(double cursorX, double cursorY);
+    KeyboardMouse(double cursorX, double cursorY, const Steering& steering);
 
     // One key event of the window, as GLFW's key callback reports it.
     void onKey(int key, int action, int mods);
@@ -29,6 +30,9 @@ private:
     std::vector<PlayerInput::Switch> m_Switches;
     double m_LastCursorX;
     double m_LastCursorY;
+    // Radians of turn for a pixel of movement right, and up.
+    float m_TurnPerPixelRight;
+    float m_TurnPerPixelUp;
 };
 
 }

@@ -27,7 +27,7 @@ const std::vector<DefaultSettings::Setting>& DefaultSettings::settings()
         {"TargetFrameRate", "30", "Frames per second the automatic render scale aims for"},
         {"Volume", "100", "Loudness of every sound, from 0 (silent) to 100"},
         {"MouseSensitivity", "1", "How far a mouse movement steers, from 0.1 to 10"},
-        {"InvertMouseY", "0", "1 reverses the pitch: moving the mouse forward pitches the other way"},
+        {"InvertMouseY", "0", "1 reverses the pitch: pushing the mouse or the stick forward lowers the nose"},
         {"PlayerName", "Mr. Gorgeous!", "The name recorded in the high-score table"},
         {"LevelsEnabled", "1", "0 plays freely, without the levels and their missions"},
         {"LiveTimeSec", "30", "Seconds of life that each hit refills"},

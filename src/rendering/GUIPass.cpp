@@ -20,6 +20,7 @@ constexpr std::ptrdiff_t kMostScoreLines = 10;
 
 const char* const kHelpText =
     "HELP\nCONTROLS:\nMouse: Steer\nW: Accelerate\nS:Decelerate\nSpace:Shoot (Asteroids)\nEnter Play again\n"
+    "Pad: Stick Steer, A Shoot\nRT/LT Faster/Slower, LB/RB Roll\nStart Pause, Back Toggle Help\n"
     "TAB Toggle Score\n"
     "F1 Toggle Help\nF2 Toggle FPS\nF3 Toggle Wireframe\nF4 Switch Texture Sampling\nF5 Switch Mipmapping\n"
     "F8 Toggle Frustum Culling\nF9 Transparency on/off\nP Pause\nM Mute\nF11 Full screen\nF12 Screenshot";

@@ -12,9 +12,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -30,6 +33,8 @@ Window glfwGetX11Window(GLFWwindow* window);
 
 namespace {
 
+using Switch = Orbivane::PlayerInput::Switch;
+
 constexpr const char* kTitle = "KOLM 2015: Orbivane";
 constexpr int kWidth = 200, kHeight = 120;
 
@@ -41,6 +46,18 @@ const std::map<unsigned long, int> kKeys = {
     {XK_F1, GLFW_KEY_F1},       {XK_Left, GLFW_KEY_LEFT},     {XK_Right, GLFW_KEY_RIGHT},
     {XK_Up, GLFW_KEY_UP},       {XK_Down, GLFW_KEY_DOWN},     {XK_Return, GLFW_KEY_ENTER},
     {XK_m, GLFW_KEY_M}};
+
+// A controller's state as GLFW reports it: the left stick (y grows towards
+// the player), the buttons held, and the triggers from -1 (released) to 1.
+GLFWgamepadstate pad(float stickX, float stickY, std::initializer_list<int> held = {}, float leftTrigger = -1.0f,
+                     float rightTrigger = -1.0f)
+{
+    GLFWgamepadstate state{{}, {stickX, stickY, 0.02f, -0.03f, leftTrigger, rightTrigger}};
+    for (const int button : held) {
+        state.buttons[button] = GLFW_PRESS;
+    }
+    return state;
+}
 
 // Real key presses reach a real, mapped window through the X server; the
 // clock is driven with glfwSetTime so that every frame time is exact.
@@ -87,6 +104,7 @@ protected:
 
     void TearDown() override
     {
+        s_Dir->useSettings("");
         hold({});
         glfwSetWindowUserPointer(s_Window, nullptr);
     }
@@ -195,20 +213,6 @@ TEST_F(ControlsTest, ArrowsRollAndChangeSpeed)
     }
 }
 
-// Tab shows the score and F1 the help; F1 right after Tab still flips.
-TEST_F(ControlsTest, TabAndF1FlipScoreAndHelp)
-{
-    const bool score = s_Pass->m_ShowScore, help = s_Pass->m_ShowHelp;
-    hold({XK_Tab});
-    frame(0.3);
-    hold({XK_F1});
-    frame(0.35);
-    EXPECT_NE(s_Pass->m_ShowScore, score);
-    EXPECT_NE(s_Pass->m_ShowHelp, help);
-    s_Pass->m_ShowScore = score;
-    s_Pass->m_ShowHelp = help;
-}
-
 TEST_F(ControlsTest, BrakingStopsAtZeroAndSilencesTheEngine)
 {
     const auto engine = [] {
@@ -295,22 +299,39 @@ TEST_F(ControlsTest, PauseStopsFlyingAndTheClockButNotTheSwitches)
     EXPECT_EQ(s_World->m_Ship.m_RotationX, 0.0f) << "a jolt on resuming";
 }
 
-// The turn is the mouse's movement alone: the same move turns the ship as
-// far in a long frame as in a short one, right and up as the hand moves.
-TEST_F(ControlsTest, TheMouseTurnsByItsMovementAtAnyFrameRate)
+// The turn is the mouse's movement alone, times MouseSensitivity: the same
+// move turns the ship as far in a long frame as in a short one, right and up
+// as the hand moves. InvertMouseY reverses the pitch, the stick's too. A bad
+// value gives the default and a console line naming the key.
+TEST_F(ControlsTest, TheMouseTurnsByItsMovementAtAnyFrameRateAndAsTheSettingsSay)
 {
+    const std::tuple<const char*, float, float, const char*> cases[] = {
+        {"", 1.0f, 1.0f, ""},
+        {"MouseSensitivity=2.5\nInvertMouseY=1\n", 2.5f, -1.0f, ""},
+        {"MouseSensitivity=0.05\nInvertMouseY=yes\n", 1.0f, 1.0f,
+         "Orbivane.ini: MouseSensitivity=0.05 is not a number from 0.1 to 10; using 1\n"
+         "Orbivane.ini: InvertMouseY=yes is not a whole number from 0 to 1; using 0\n"}};
     const auto steeringAfterFrame = [this](double seconds) {
         frame(seconds);
         return glm::vec2(s_World->m_Ship.m_RotationX, s_World->m_Ship.m_RotationY);
     };
-    s_Input->moveTo(glfwGetX11Window(s_Window), kWidth / 2, kHeight / 2);
-    // Pitch down is positive and so is yaw to the left: up and right are negative.
-    const glm::vec2 rightAndUp(-12.0f / 600.0f, -30.0f / 600.0f);
     double t = 0.0;
-    for (const double frameSeconds : {1.0 / 20.0, 1.0 / 240.0}) {
-        EXPECT_EQ(steeringAfterFrame(t += 1.0), glm::vec2(0.0f)) << "a still mouse";
-        s_Input->moveBy(30, -12);
-        EXPECT_LT(glm::distance(steeringAfterFrame(t += frameSeconds), rightAndUp), 1e-6f) << frameSeconds;
+    for (const auto& [settings, sensitivity, pitch, console] : cases) {
+        s_Dir->useSettings(settings);
+        // SetUp makes the controls anew, as the game does at its start.
+        EXPECT_EQ(OrbivaneTest::consoleOf([this] { SetUp(); }), console);
+        s_Input->moveTo(glfwGetX11Window(s_Window), kWidth / 2, kHeight / 2);
+        // Pitch down is positive and so is yaw to the left: up and right are negative.
+        const glm::vec2 rightAndUp = glm::vec2(-12.0f * pitch, -30.0f) * sensitivity / 600.0f;
+        for (const double frameSeconds : {1.0 / 20.0, 1.0 / 240.0}) {
+            EXPECT_EQ(steeringAfterFrame(t += 1.0), glm::vec2(0.0f)) << "a still mouse";
+            s_Input->moveBy(30, -12);
+            EXPECT_LT(glm::distance(steeringAfterFrame(t += frameSeconds), rightAndUp), 1e-6f) << settings;
+        }
+        // The stick pushed forward: 1.2 radians a second.
+        m_Controls->m_Gamepad.readFrom([] { return pad(0.0f, -1.0f); });
+        const double frameSeconds = (t += 0.1) - m_Controls->m_LastFrameTime;
+        EXPECT_NEAR(steeringAfterFrame(t).x, -1.2 * frameSeconds * pitch, 1e-5) << settings;
     }
 }
 
@@ -351,6 +372,45 @@ TEST_F(ControlsTest, TheViewTurnsTheWayTheMouseMoves)
     EXPECT_NEAR(raised.x, turned.x, 3.0f) << "up";
 }
 
+// Recorded states of a controller played through the controls, frame by
+// frame (this machine has no input devices). One plugged in during play
+// fires at once, and a trigger it lacks does not slow the ship; the keyboard
+// works beside it (W, and Tab and F1 for the score and the help). Start
+// pauses and resumes once per press (held as it is plugged in, it is no
+// press) and Back shows or hides the help; pulling the controller out pauses
+// the game, and a game already paused stays paused.
+TEST_F(ControlsTest, AControllerPluggedInDuringPlayFliesAndPullingItOutPauses)
+{
+    std::optional<GLFWgamepadstate> connected;
+    m_Controls->m_Gamepad.readFrom([&connected] { return connected; });
+    const bool score = s_Pass->m_ShowScore, help = s_Pass->m_ShowHelp;
+    hold({XK_w, XK_Tab});
+    frame(0.1);
+    // Its left trigger missing, which GLFW reports as 0, half pulled.
+    connected = pad(1.0f, 0.0f, {GLFW_GAMEPAD_BUTTON_A}, 0.0f);
+    hold({XK_w, XK_F1});
+    frame(0.2);
+    EXPECT_TRUE(s_World->m_Ship.m_Shooting);
+    EXPECT_NEAR(s_World->m_Ship.m_Speed, 200.0f, 1.0f) << "W held all along";
+    EXPECT_NE(s_Pass->m_ShowScore, score);
+    EXPECT_NE(s_Pass->m_ShowHelp, help);
+    hold({});
+    const GLFWgamepadstate rest = pad(0.0f, 0.0f);
+    const GLFWgamepadstate start = pad(0.0f, 0.0f, {GLFW_GAMEPAD_BUTTON_START});
+    const std::pair<std::optional<GLFWgamepadstate>, bool> steps[] = {
+        {pad(0.0f, 0.0f, {GLFW_GAMEPAD_BUTTON_START, GLFW_GAMEPAD_BUTTON_BACK}), true},
+        {start, true}, {rest, true}, {start, false}, {rest, false}, {std::nullopt, true}, {start, true},
+        {rest, true}, {start, false}, {rest, false}, {start, true}, {std::nullopt, true}};
+    double t = 0.2;
+    for (const auto& [state, paused] : steps) {
+        connected = state;
+        frame(t += 0.1);
+        EXPECT_EQ(m_Controls->m_Pause.active(), paused) << t;
+    }
+    EXPECT_EQ(s_Pass->m_ShowHelp, help) << "Back hid the help again";
+    s_Pass->m_ShowScore = score;
+}
+
 // Enter on a finished game, which flies no more, records its score as Escape
 // would and starts a new one at level 1's introduction, which a flight key
 // ends; during play Enter does nothing.
@@ -375,6 +435,41 @@ TEST_F(ControlsTest, EnterAfterALossSavesTheScoreAndStartsAgainAtLevelOne)
     s_Input->tap(XK_w);
     frame(0.16);
     EXPECT_FALSE(s_World->update().levelIntro) << "a flight key ends the introduction";
+}
+
+// States recorded as a controller reports them, one frame of 0.1 s each
+// after the state before: at full deflection the stick turns 1.2 radians a
+// second (its pitch is tested with the mouse's settings), nothing within its
+// dead zone of 0.2 and from zero beyond it; the triggers change the speed by
+// their pull beyond a tenth of their travel; held buttons act in every frame,
+// and a press also counts as a flight press or flips its switch once.
+TEST(ControllerTest, RecordedStatesGiveTheShipsInputsAndSwitches)
+{
+    const int a = GLFW_GAMEPAD_BUTTON_A, lb = GLFW_GAMEPAD_BUTTON_LEFT_BUMPER, rb = GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER;
+    const int start = GLFW_GAMEPAD_BUTTON_START, back = GLFW_GAMEPAD_BUTTON_BACK;
+    const GLFWgamepadstate rest = pad(0.04f, -0.07f, {}, -1.0f, -0.98f);
+    // Turn right and up, roll, throttle, fire, a flight press, the switches.
+    using Asked = std::tuple<float, float, float, float, bool, bool, std::vector<Switch>>;
+    const std::tuple<GLFWgamepadstate, GLFWgamepadstate, Asked> cases[] = {
+        {pad(0.19f, 0.0f, {}, -1.0f, -0.98f), rest, {0.0f, 0.0f, 0.0f, 0.0f, false, false, {}}},
+        {pad(1.0f, 0.0f), rest, {0.12f, 0.0f, 0.0f, 0.0f, false, false, {}}},
+        {pad(-0.6f, 0.0f), rest, {-0.06f, 0.0f, 0.0f, 0.0f, false, false, {}}},
+        {pad(1.0f, 1.0f), rest, {0.0849f, -0.0849f, 0.0f, 0.0f, false, false, {}}},
+        {pad(0.0f, 0.0f, {}, -1.0f, 1.0f), rest, {0.0f, 0.0f, 0.0f, 1.0f, false, true, {}}},
+        {pad(0.0f, 0.0f, {}, 0.0f), rest, {0.0f, 0.0f, 0.0f, -0.4444f, false, true, {}}},
+        {pad(0.0f, 0.0f, {}, 1.0f, 1.0f), pad(0.0f, 0.0f, {}, 1.0f, 1.0f), {0, 0, 0, 0, false, false, {}}},
+        {pad(0.0f, 0.0f, {rb}), rest, {0.0f, 0.0f, 1.0f, 0.0f, false, true, {}}},
+        {pad(0.0f, 0.0f, {lb, a}), pad(0.0f, 0.0f, {lb, a}), {0.0f, 0.0f, -1.0f, 0.0f, true, false, {}}},
+        {pad(0.0f, 0.0f, {a}), rest, {0.0f, 0.0f, 0.0f, 0.0f, true, true, {}}},
+        {pad(0.0f, 0.0f, {start, back}), rest, {0, 0, 0, 0, false, false, {Switch::Pause, Switch::Help}}},
+    };
+    const auto rounded = [](float value) { return std::round(value * 1e4f) / 1e4f; };
+    for (const auto& [now, before, asked] : cases) {
+        Orbivane::PlayerInput input;
+        Orbivane::Gamepad::addTo(input, now, before, 0.1, false);
+        EXPECT_EQ(Asked(rounded(input.turnRight), rounded(input.turnUp), input.roll, rounded(input.throttle),
+                        input.fire, input.flightPressed, input.switches), asked);
+    }
 }
 
 }

@@ -60,7 +60,7 @@ protected:
     Orbivane::Rendering::GUIPass m_Pass{m_Canvas.m_Framebuffer, s_World};
 };
 
-// Its 19 lines do not fit below half the height even in 12-pixel cells:
+// Its 22 lines do not fit below half the height even in 12-pixel cells:
 // the help keeps 12-pixel cells, one right of a quarter width, and moves up
 // just enough for its last line to sit on the bottom edge.
 TEST_F(GuiPassTest, HelpTooTallForTheWindowMovesUpInTheSmallestReadableCells)
@@ -68,7 +68,7 @@ TEST_F(GuiPassTest, HelpTooTallForTheWindowMovesUpInTheSmallestReadableCells)
     m_Pass.m_ShowHelp = true;
     const OverlayTest::Canvas& canvas = render(1.0f);
     const int x = kWidth / 4 + 12;
-    const int y = 18 * 12;
+    const int y = 21 * 12;
     EXPECT_TRUE(canvas.inked(x, y, x + 12, y + 12)) << "no 'H' in the first cell";
     EXPECT_FALSE(canvas.inked(x - 12, kHeight / 4, x, kHeight)) << "ink left of the first cell";
     EXPECT_FALSE(canvas.inked(0, y + 12, kWidth, kHeight)) << "ink above the first line";
