@@ -20,7 +20,6 @@ using OrbivaneTest::WindowImage;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kWidth = 640, kHeight = 320;
 constexpr double kLifeSeconds = 8.0;
 
 double secondsBetween(Clock::time_point from, Clock::time_point to)
@@ -31,7 +30,8 @@ double secondsBetween(Clock::time_point from, Clock::time_point to)
 // White glyph pixels where "PAUSED" is drawn, centred a sixth below the top.
 int pausedPixels(const WindowImage& image)
 {
-    return image.countBrighterThan(200, kWidth / 2 - 72, kHeight / 6 - 24, kWidth / 2 + 72, kHeight / 6);
+    const int x = image.width / 2, y = image.height / 6;
+    return image.countBrighterThan(200, x - 72, y - 24, x + 72, y);
 }
 
 // White text in the left half, where the help is.
@@ -44,6 +44,14 @@ int helpPixels(const WindowImage& image)
 bool showsScene(const WindowImage& image)
 {
     return image.countBrighterThan(0, 0, 0, image.width, image.height) > image.width * image.height / 2;
+}
+
+// The level's number, name and mission, from a quarter in, around the middle
+// of a black screen.
+bool showsMission(const WindowImage& image)
+{
+    return !showsScene(image) &&
+        image.countWhite(image.width / 4, image.height / 3, image.width, image.height * 2 / 3) > 300;
 }
 
 std::vector<std::string> savedShots(const std::string& console)
@@ -59,7 +67,7 @@ std::vector<std::string> savedShots(const std::string& console)
 // The real game with the null sound backend, played through the X server.
 class PlayerProcessTest : public ::testing::Test {
 protected:
-    // Starts the game and waits for its first frame.
+    // Starts the game and gives its window the keyboard as soon as it appears.
     void start(const std::string& settings)
     {
         m_Dir = std::make_unique<OrbivaneTest::TempWorkDir>(settings);
@@ -69,7 +77,6 @@ protected:
         ASSERT_TRUE(found.has_value()) << m_Game->output();
         m_Window = *found;
         m_Input.focus(m_Window.id);
-        ASSERT_TRUE(eventually([this] { return showsScene(grab()); }, 60s)) << "no first frame";
     }
 
     WindowImage grab() const { return m_Input.grab(m_Window.id); }
@@ -94,22 +101,39 @@ protected:
 
 }
 
-// A player pauses by leaving the window for longer than the whole life, takes
-// screenshots, resumes with P and plays the life out; then pauses the lost
-// screen and quits with Escape.
+// A player pauses by leaving the window, drags it to a width whose rows are
+// no whole number of words (637 x 3 bytes), stays away longer than the whole
+// life, turns the frame rate and the help on and takes screenshots; resumes
+// with P, turns the help off at once and plays the life out; then pauses the
+// lost screen and quits with Escape.
 TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
 {
     const auto started = Clock::now();
     ASSERT_NO_FATAL_FAILURE(start("LevelsEnabled=0\nDontMoveAsteroids=1\nLiveTimeSec=8\n"));
+    ASSERT_TRUE(eventually([this] { return showsScene(grab()); }, 60s)) << "no first frame";
     EXPECT_NE(m_Game->output().find("LevelsEnabled:0\n"), std::string::npos) << "the console lags behind the game";
 
     m_Input.unfocus();
     ASSERT_TRUE(eventually([this] { return pausedPixels(grab()) > 100; }, 30s)) << "losing the focus did not pause";
     const auto paused = Clock::now();
-    const WindowImage still = grab();
+    m_Input.place(m_Window.id, 0, 0, 637, 319);
+    const auto pausedScene = [this] {
+        const WindowImage image = grab();
+        return image.width == 637 && showsScene(image) && pausedPixels(image) > 100;
+    };
+    // The window may show its last picture until the game draws at the new size.
+    ASSERT_TRUE(eventually(pausedScene, 30s) && (std::this_thread::sleep_for(1s), pausedScene()))
+        << "the paused picture was lost at the new size";
+    const WindowImage away = grab();
     std::this_thread::sleep_for(std::chrono::duration<double>(kLifeSeconds + 1.0));
-    EXPECT_TRUE(grab().rgb == still.rgb) << "the picture changed while paused";
+    EXPECT_TRUE(grab().rgb == away.rgb) << "the picture changed while paused";
     m_Input.focus(m_Window.id);
+    // A switch that changes only the title draws the paused picture again, as it stood.
+    ASSERT_TRUE(toggle(XK_F2, [this] { return m_Input.title(m_Window.id) != "KOLM 2015: Orbivane"; }));
+    EXPECT_TRUE(grab().rgb == away.rgb) << "the paused picture was drawn at a later time";
+    const int helpOff = helpPixels(away);
+    ASSERT_TRUE(toggle(XK_F1, [&] { return helpPixels(grab()) > helpOff + 500; })) << "no help while paused";
+    const WindowImage still = grab();
 
     // Two shots of what is shown, side by side; then one that cannot be written.
     for (std::size_t shots = 1; shots <= 2; ++shots) {
@@ -123,7 +147,7 @@ TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
         unsigned char* pixels = stbi_load((m_Dir->path() / name).c_str(), &width, &height, &channels, 3);
         ASSERT_NE(pixels, nullptr) << name;
         EXPECT_TRUE(std::vector<std::uint8_t>(pixels, pixels + width * height * 3) == still.rgb) << name;
-        EXPECT_EQ(std::pair(width, height), std::pair(kWidth, kHeight));
+        EXPECT_EQ(std::pair(width, height), std::pair(still.width, still.height));
         stbi_image_free(pixels);
     }
     std::filesystem::rename(m_Dir->path() / "screenshots", m_Dir->path() / "kept");
@@ -134,10 +158,15 @@ TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
     }, 30s)) << m_Game->output();
     EXPECT_TRUE(grab().rgb == still.rgb) << "the focus coming back resumed the game";
 
-    // The life left at the pause runs out after P resumes: not at once, and on time.
+    // The help switch, flipped late in the pause, answers at once; the life
+    // left at the pause runs out after P resumes: not at once, and on time.
     const auto resumed = Clock::now();
     m_Input.tap(XK_p);
     EXPECT_TRUE(eventually([this] { return pausedPixels(grab()) < 20 && showsScene(grab()); }, 30s)) << "no play";
+    EXPECT_TRUE(toggle(XK_F1, [&] {
+        const WindowImage image = grab();
+        return showsScene(image) && helpPixels(image) < helpOff + 100;
+    })) << "the help stayed on after resuming";
     ASSERT_TRUE(eventually([this] { return !showsScene(grab()); }, 30s)) << "the life never ran out";
     const double lostAfter = secondsBetween(resumed, Clock::now());
     EXPECT_GT(lostAfter, kLifeSeconds - secondsBetween(started, paused) - 0.5);
@@ -152,12 +181,37 @@ TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
     EXPECT_EQ(m_Game->errors(), "");
 }
 
-// The player turns on the help, transparency and the frame rate, drags the
-// window larger, goes full screen with F11 and back with Alt+Enter: the scene
-// fills every size, the switches stay on, and the window returns to its place.
-TEST_F(PlayerProcessTest, ResizedAndFullScreenGameFillsItsWindowAndKeepsItsSwitches)
+// The player pauses the level's introduction with P: the mission stays on
+// screen while the focus goes and comes back, and after P the introduction
+// goes on for the rest of its second before the level starts.
+// The player then turns on the help, transparency and the frame rate, drags
+// the window larger, goes full screen with F11 and back with Alt+Enter, and
+// does that once more while paused: the scene fills every size, the switches
+// stay on, and the window returns to its place.
+TEST_F(PlayerProcessTest, PausedIntroAndResizedOrFullScreenGameKeepTheirPictureAndSwitches)
 {
-    ASSERT_NO_FATAL_FAILURE(start("LevelsEnabled=0\nInvulnerable=1\n"));
+    ASSERT_NO_FATAL_FAILURE(start("Invulnerable=1\n"));
+    m_Input.tap(XK_p);
+    const auto pausedMission = [this] {
+        const WindowImage image = grab();
+        return showsMission(image) && pausedPixels(image) > 100;
+    };
+    ASSERT_TRUE(eventually(pausedMission, 30s)) << "the mission left the screen at the pause";
+    const WindowImage mission = grab();
+    m_Input.unfocus();
+    // Longer than the introduction lasts.
+    std::this_thread::sleep_for(1500ms);
+    m_Input.focus(m_Window.id);
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(grab().rgb == mission.rgb) << "the focus coming and going resumed the game";
+    m_Input.tap(XK_p);
+    const auto playedMission = [this] {
+        const WindowImage image = grab();
+        return showsMission(image) && pausedPixels(image) < 20;
+    };
+    EXPECT_TRUE(eventually(playedMission, 30s)) << "the introduction did not go on after the pause";
+    ASSERT_TRUE(eventually([this] { return showsScene(grab()); }, 30s)) << "the level did not start";
+
     const auto title = [this] { return m_Input.title(m_Window.id); };
     const int helpBefore = helpPixels(grab());
     ASSERT_TRUE(toggle(XK_F1, [&] { return helpPixels(grab()) > helpBefore + 500; }));
@@ -170,22 +224,29 @@ TEST_F(PlayerProcessTest, ResizedAndFullScreenGameFillsItsWindowAndKeepsItsSwitc
     XCloseDisplay(display);
     // Until the game draws at the new size the window may show its last picture:
     // what fills the window must still do so a second later.
-    const auto fills = [this](std::pair<int, int> size, std::pair<int, int> corner) {
+    const auto fills = [this](std::pair<int, int> size, std::pair<int, int> corner, bool paused) {
         const auto shown = [&] {
             const WindowImage image = grab();
             return std::pair(image.width, image.height) == size && m_Input.position(m_Window.id) == corner &&
-                showsScene(image) && helpPixels(image) > 500;
+                showsScene(image) && helpPixels(image) > 500 && (pausedPixels(image) > 100) == paused;
         };
         return eventually(shown, 30s) && (std::this_thread::sleep_for(1s), shown());
     };
-    m_Input.place(m_Window.id, 100, 50, 1000, 600);
-    EXPECT_TRUE(fills({1000, 600}, {100, 50})) << "dragged larger";
-    m_Input.tap(XK_F11);
-    EXPECT_TRUE(fills(screen, {0, 0})) << "full screen";
-    m_Input.press(XK_Alt_L);
-    m_Input.tap(XK_Return);
-    m_Input.release(XK_Alt_L);
-    EXPECT_TRUE(fills({1000, 600}, {100, 50})) << "back in the window";
+    for (const bool paused : {false, true}) {
+        SCOPED_TRACE(paused ? "paused" : "playing");
+        if (paused) {
+            m_Input.tap(XK_p);
+        } else {
+            m_Input.place(m_Window.id, 100, 50, 1000, 600);
+            EXPECT_TRUE(fills({1000, 600}, {100, 50}, paused)) << "dragged larger";
+        }
+        m_Input.tap(XK_F11);
+        EXPECT_TRUE(fills(screen, {0, 0}, paused)) << "full screen";
+        m_Input.press(XK_Alt_L);
+        m_Input.tap(XK_Return);
+        m_Input.release(XK_Alt_L);
+        EXPECT_TRUE(fills({1000, 600}, {100, 50}, paused)) << "back in the window";
+    }
     EXPECT_EQ(title().rfind(switched + " ", 0), 0u) << title();
 
     m_Game->requestClose(m_Window);
