@@ -42,11 +42,8 @@ protected:
     {
         OrbivaneTest::ensureGLContext();
         std::srand(7);
-        OrbivaneTest::consoleOf([this] {
-            m_World = std::make_shared<Orbivane::Worlds::World>(Width, Height);
-            m_Renderer = std::make_unique<Orbivane::Rendering::Renderer>(
-                Width, Height, m_World, std::make_shared<Orbivane::Controls>(Width, Height, &m_World->m_Ship, m_World));
-        });
+        m_World = OrbivaneTest::quietWorld(Width, Height);
+        m_Renderer = makeRenderer(Width, Height);
         // The game's window has the renderer's size; the shared test window does not.
         glViewport(0, 0, Width, Height);
         m_World->m_Asteroids.clear();
@@ -55,6 +52,16 @@ protected:
         m_World->m_Ship.updateModelMatrix();
         // Far behind the camera, so that its own light and shape stay out of the way.
         m_World->m_BlackHole.m_Position = glm::vec3(0.0f, 0.0f, -400.0f);
+    }
+
+    std::unique_ptr<Orbivane::Rendering::Renderer> makeRenderer(unsigned width, unsigned height) const
+    {
+        std::unique_ptr<Orbivane::Rendering::Renderer> renderer;
+        OrbivaneTest::consoleOf([&] {
+            renderer = std::make_unique<Orbivane::Rendering::Renderer>(
+                width, height, m_World, std::make_shared<Orbivane::Controls>(width, height, &m_World->m_Ship, m_World));
+        });
+        return renderer;
     }
 
     std::shared_ptr<Asteroid> addAsteroid(const glm::vec3& position)
@@ -398,6 +405,31 @@ TEST_F(RendererTest, ResizeFollowsTheWindowWithoutLoadingAgainOrLeaking)
     EXPECT_EQ(m_Renderer->m_BrightPass->m_Width, 300u);
     m_Renderer->render(Playing);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// After the window grows every pass works at the new size: with a rock and
+// its sun beyond the old size, the lit frame of the grown renderer is the
+// one a renderer made at that size draws.
+TEST_F(RendererTest, LitFrameAfterGrowingIsTheFrameOfTheNewSize)
+{
+    const glm::vec3 rock(-10.0f, 24.0f, 10.0f);
+    addAsteroid(rock);
+    addSun(rock + glm::vec3(-4.0f, 2.0f, -8.0f), Red);
+    ASSERT_TRUE(m_Renderer->resize(2 * Width, 3 * Height / 2));
+    const auto grown = makeRenderer(2 * Width, 3 * Height / 2);
+    const auto litFrame = [](Orbivane::Rendering::Renderer& renderer) {
+        renderer.prepareFrame();
+        renderer.m_GeometryPass->render(renderer.m_ViewMatrix, renderer.m_ProjectionMatrix);
+        renderer.m_LightingPass->render(renderer.m_CameraPosition);
+        renderer.m_AmbientPass->render();
+        renderer.m_BrightPass->blur();
+        renderer.m_BrightPass->blend();
+        renderer.m_LenseFlarePass->render();
+        std::vector<float> pixels(4 * 2 * Width * 3 * Height / 2);
+        glGetTextureImage(renderer.m_OutputTexture, 0, GL_RGBA, GL_FLOAT, 4 * pixels.size(), pixels.data());
+        return pixels;
+    };
+    EXPECT_TRUE(litFrame(*m_Renderer) == litFrame(*grown));
 }
 
 // Whole frames as the game draws them, with both diagnostics switched on.
