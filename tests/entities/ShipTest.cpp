@@ -7,8 +7,6 @@
 #include <GLFW/glfw3.h>
 
 #include <cmath>
-#include <functional>
-#include <optional>
 #include <utility>
 
 namespace {
@@ -81,24 +79,25 @@ TEST(ShipEngine, SpinsOneRadianPerSecondPerFiveUnitsOfSpeed)
 {
     AssetDir assets;
     Ship ship(glm::vec3(0));
-    std::optional<ShipEngine> engine;
-    const auto callAt = [](double seconds, const std::function<void()>& call) {
+    glfwSetTime(10.0);
+    ShipEngine engine(&ship, 0);
+    auto last = std::pair(10.0, glfwGetTime());
+    const auto getModelMatrixAt = [&engine, &last](double seconds) {
         glfwSetTime(seconds);
-        call();
-        return std::pair(seconds, glfwGetTime());
+        const glm::mat4 matrix = engine.getModelMatrix();
+        last = std::pair(seconds, glfwGetTime());
+        return matrix;
     };
-    auto last = callAt(10.0, [&] { engine.emplace(&ship, 0); });
-    last = callAt(12.0, [&] { engine->getModelMatrix(); });
-    EXPECT_EQ(engine->m_SpinAngle, 0.0f) << "a ship at rest does not spin its engines";
+    getModelMatrixAt(12.0);
+    EXPECT_EQ(engine.m_SpinAngle, 0.0f) << "a ship at rest does not spin its engines";
     ship.setVelocity(3, 4, 0);
     for (const double seconds : {14.0, 14.5}) {
-        const float before = engine->m_SpinAngle;
-        glm::mat4 spun;
-        const auto span = callAt(seconds, [&] { spun = engine->getModelMatrix(); });
-        EXPECT_GE(engine->m_SpinAngle - before, static_cast<float>(span.first - last.second) - 1e-4f);
-        EXPECT_LE(engine->m_SpinAngle - before, static_cast<float>(span.second - last.first) + 1e-4f);
-        expectVec(glm::vec3(spun[0]), {std::cos(engine->m_SpinAngle), std::sin(engine->m_SpinAngle), 0}, 1e-4f);
-        last = span;
+        const float before = engine.m_SpinAngle;
+        const auto previous = last;
+        const glm::mat4 spun = getModelMatrixAt(seconds);
+        EXPECT_GE(engine.m_SpinAngle - before, static_cast<float>(last.first - previous.second) - 1e-4f);
+        EXPECT_LE(engine.m_SpinAngle - before, static_cast<float>(last.second - previous.first) + 1e-4f);
+        expectVec(glm::vec3(spun[0]), {std::cos(engine.m_SpinAngle), std::sin(engine.m_SpinAngle), 0}, 1e-4f);
     }
 }
 
