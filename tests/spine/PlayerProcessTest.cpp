@@ -27,11 +27,11 @@ double secondsBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double>(to - from).count();
 }
 
-// White glyph pixels where "PAUSED" is drawn, centred a sixth below the top.
-int pausedPixels(const WindowImage& image)
+// White glyphs where "PAUSED" is drawn, centred a sixth below the top.
+bool showsPaused(const WindowImage& image)
 {
     const int x = image.width / 2, y = image.height / 6;
-    return image.countBrighterThan(200, x - 72, y - 24, x + 72, y);
+    return image.countBrighterThan(200, x - 72, y - 24, x + 72, y) > 100;
 }
 
 // White text in the left half, where the help is.
@@ -80,6 +80,17 @@ protected:
     }
 
     WindowImage grab() const { return m_Input.grab(m_Window.id); }
+    // Whether the window's picture passes `test` within `timeout`.
+    bool shows(const std::function<bool(const WindowImage&)>& test, std::chrono::seconds timeout = 30s) const
+    {
+        return eventually([&] { return test(grab()); }, timeout);
+    }
+    // Until the game draws at a new size the window may show its last picture:
+    // what passes `test` must still do so a second later.
+    bool settlesOn(const std::function<bool(const WindowImage&)>& test) const
+    {
+        return shows(test) && (std::this_thread::sleep_for(1s), test(grab()));
+    }
 
     // Switches are read once a frame: a press must span one, and a held key flips again.
     bool toggle(unsigned long key, const std::function<bool()>& shows)
@@ -110,20 +121,16 @@ TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
 {
     const auto started = Clock::now();
     ASSERT_NO_FATAL_FAILURE(start("LevelsEnabled=0\nDontMoveAsteroids=1\nLiveTimeSec=8\n"));
-    ASSERT_TRUE(eventually([this] { return showsScene(grab()); }, 60s)) << "no first frame";
+    ASSERT_TRUE(shows(showsScene, 60s)) << "no first frame";
     EXPECT_NE(m_Game->output().find("LevelsEnabled:0\n"), std::string::npos) << "the console lags behind the game";
 
     m_Input.unfocus();
-    ASSERT_TRUE(eventually([this] { return pausedPixels(grab()) > 100; }, 30s)) << "losing the focus did not pause";
+    ASSERT_TRUE(shows(showsPaused)) << "losing the focus did not pause";
     const auto paused = Clock::now();
     m_Input.place(m_Window.id, 0, 0, 637, 319);
-    const auto pausedScene = [this] {
-        const WindowImage image = grab();
-        return image.width == 637 && showsScene(image) && pausedPixels(image) > 100;
-    };
-    // The window may show its last picture until the game draws at the new size.
-    ASSERT_TRUE(eventually(pausedScene, 30s) && (std::this_thread::sleep_for(1s), pausedScene()))
-        << "the paused picture was lost at the new size";
+    ASSERT_TRUE(settlesOn([](const WindowImage& image) {
+        return image.width == 637 && showsScene(image) && showsPaused(image);
+    })) << "the paused picture was lost at the new size";
     const WindowImage away = grab();
     std::this_thread::sleep_for(std::chrono::duration<double>(kLifeSeconds + 1.0));
     EXPECT_TRUE(grab().rgb == away.rgb) << "the picture changed while paused";
@@ -162,18 +169,16 @@ TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
     // left at the pause runs out after P resumes: not at once, and on time.
     const auto resumed = Clock::now();
     m_Input.tap(XK_p);
-    EXPECT_TRUE(eventually([this] { return pausedPixels(grab()) < 20 && showsScene(grab()); }, 30s)) << "no play";
-    EXPECT_TRUE(toggle(XK_F1, [&] {
-        const WindowImage image = grab();
-        return showsScene(image) && helpPixels(image) < helpOff + 100;
-    })) << "the help stayed on after resuming";
-    ASSERT_TRUE(eventually([this] { return !showsScene(grab()); }, 30s)) << "the life never ran out";
+    EXPECT_TRUE(shows([](const WindowImage& image) { return !showsPaused(image) && showsScene(image); })) << "no play";
+    EXPECT_TRUE(toggle(XK_F1, [&] { return showsScene(grab()) && helpPixels(grab()) < helpOff + 100; }))
+        << "the help stayed on after resuming";
+    ASSERT_TRUE(shows([](const WindowImage& image) { return !showsScene(image); })) << "the life never ran out";
     const double lostAfter = secondsBetween(resumed, Clock::now());
     EXPECT_GT(lostAfter, kLifeSeconds - secondsBetween(started, paused) - 0.5);
     EXPECT_LT(lostAfter, kLifeSeconds + 2.0);
 
     m_Input.tap(XK_p);
-    EXPECT_TRUE(eventually([this] { return pausedPixels(grab()) > 100; }, 30s)) << "P did not pause";
+    EXPECT_TRUE(shows(showsPaused)) << "P did not pause";
     m_Input.press(XK_Escape);
     EXPECT_EQ(m_Game->waitForExit(60s), 0) << m_Game->output();
     m_Input.releaseAll();
@@ -186,17 +191,14 @@ TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
 // goes on for the rest of its second before the level starts.
 // The player then turns on the help, transparency and the frame rate, drags
 // the window larger, goes full screen with F11 and back with Alt+Enter, and
-// does that once more while paused: the scene fills every size, the switches
-// stay on, and the window returns to its place.
+// pauses and goes full screen again: the scene fills every size, the
+// switches stay on, and the window returns to its place.
 TEST_F(PlayerProcessTest, PausedIntroAndResizedOrFullScreenGameKeepTheirPictureAndSwitches)
 {
     ASSERT_NO_FATAL_FAILURE(start("Invulnerable=1\n"));
     m_Input.tap(XK_p);
-    const auto pausedMission = [this] {
-        const WindowImage image = grab();
-        return showsMission(image) && pausedPixels(image) > 100;
-    };
-    ASSERT_TRUE(eventually(pausedMission, 30s)) << "the mission left the screen at the pause";
+    ASSERT_TRUE(shows([](const WindowImage& image) { return showsMission(image) && showsPaused(image); }))
+        << "the mission left the screen at the pause";
     const WindowImage mission = grab();
     m_Input.unfocus();
     // Longer than the introduction lasts.
@@ -205,12 +207,9 @@ TEST_F(PlayerProcessTest, PausedIntroAndResizedOrFullScreenGameKeepTheirPictureA
     std::this_thread::sleep_for(500ms);
     ASSERT_TRUE(grab().rgb == mission.rgb) << "the focus coming and going resumed the game";
     m_Input.tap(XK_p);
-    const auto playedMission = [this] {
-        const WindowImage image = grab();
-        return showsMission(image) && pausedPixels(image) < 20;
-    };
-    EXPECT_TRUE(eventually(playedMission, 30s)) << "the introduction did not go on after the pause";
-    ASSERT_TRUE(eventually([this] { return showsScene(grab()); }, 30s)) << "the level did not start";
+    EXPECT_TRUE(shows([](const WindowImage& image) { return showsMission(image) && !showsPaused(image); }))
+        << "the introduction did not go on after the pause";
+    ASSERT_TRUE(shows(showsScene)) << "the level did not start";
 
     const auto title = [this] { return m_Input.title(m_Window.id); };
     const int helpBefore = helpPixels(grab());
@@ -222,31 +221,23 @@ TEST_F(PlayerProcessTest, PausedIntroAndResizedOrFullScreenGameKeepTheirPictureA
     Display* display = XOpenDisplay(nullptr);
     const std::pair<int, int> screen(DisplayWidth(display, 0), DisplayHeight(display, 0));
     XCloseDisplay(display);
-    // Until the game draws at the new size the window may show its last picture:
-    // what fills the window must still do so a second later.
     const auto fills = [this](std::pair<int, int> size, std::pair<int, int> corner, bool paused) {
-        const auto shown = [&] {
-            const WindowImage image = grab();
+        return settlesOn([&](const WindowImage& image) {
             return std::pair(image.width, image.height) == size && m_Input.position(m_Window.id) == corner &&
-                showsScene(image) && helpPixels(image) > 500 && (pausedPixels(image) > 100) == paused;
-        };
-        return eventually(shown, 30s) && (std::this_thread::sleep_for(1s), shown());
+                showsScene(image) && helpPixels(image) > 500 && showsPaused(image) == paused;
+        });
     };
-    for (const bool paused : {false, true}) {
-        SCOPED_TRACE(paused ? "paused" : "playing");
-        if (paused) {
-            m_Input.tap(XK_p);
-        } else {
-            m_Input.place(m_Window.id, 100, 50, 1000, 600);
-            EXPECT_TRUE(fills({1000, 600}, {100, 50}, paused)) << "dragged larger";
-        }
-        m_Input.tap(XK_F11);
-        EXPECT_TRUE(fills(screen, {0, 0}, paused)) << "full screen";
-        m_Input.press(XK_Alt_L);
-        m_Input.tap(XK_Return);
-        m_Input.release(XK_Alt_L);
-        EXPECT_TRUE(fills({1000, 600}, {100, 50}, paused)) << "back in the window";
-    }
+    m_Input.place(m_Window.id, 100, 50, 1000, 600);
+    EXPECT_TRUE(fills({1000, 600}, {100, 50}, false)) << "dragged larger";
+    m_Input.tap(XK_F11);
+    EXPECT_TRUE(fills(screen, {0, 0}, false)) << "full screen";
+    m_Input.press(XK_Alt_L);
+    m_Input.tap(XK_Return);
+    m_Input.release(XK_Alt_L);
+    EXPECT_TRUE(fills({1000, 600}, {100, 50}, false)) << "back in the window";
+    m_Input.tap(XK_p);
+    m_Input.tap(XK_F11);
+    EXPECT_TRUE(fills(screen, {0, 0}, true)) << "full screen while paused";
     EXPECT_EQ(title().rfind(switched + " ", 0), 0u) << title();
 
     m_Game->requestClose(m_Window);
