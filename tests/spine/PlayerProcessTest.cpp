@@ -68,9 +68,10 @@ std::vector<std::string> savedShots(const std::string& console)
 class PlayerProcessTest : public ::testing::Test {
 protected:
     // Starts the game and gives its window the keyboard as soon as it appears.
-    void start(const std::string& settings)
+    void start(const std::string& settings, const std::string& scores = "")
     {
         m_Dir = std::make_unique<OrbivaneTest::TempWorkDir>(settings);
+        m_Dir->writeFile("highscores.txt", scores);
         const std::map<std::string, std::string> quiet{{"ALSOFT_DRIVERS", "null"}};
         m_Game = std::make_unique<OrbivaneTest::GameProcess>(m_Dir->path(), quiet);
         const auto found = m_Game->waitForWindow("KOLM 2015: Orbivane", 60s);
@@ -116,11 +117,11 @@ protected:
 // no whole number of words (637 x 3 bytes), stays away longer than the whole
 // life, turns the frame rate and the help on and takes screenshots; resumes
 // with P, turns the help off at once and plays the life out; then pauses the
-// lost screen and quits with Escape.
+// lost screen and quits with Escape, which adds the score to the table.
 TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
 {
     const auto started = Clock::now();
-    ASSERT_NO_FATAL_FAILURE(start("LevelsEnabled=0\nDontMoveAsteroids=1\nLiveTimeSec=8\n"));
+    ASSERT_NO_FATAL_FAILURE(start("LevelsEnabled=0\nDontMoveAsteroids=1\nLiveTimeSec=8\nPlayerName=Robot\n", "Ann|12\n"));
     ASSERT_TRUE(shows(showsScene, 60s)) << "no first frame";
     EXPECT_NE(m_Game->output().find("LevelsEnabled:0\n"), std::string::npos) << "the console lags behind the game";
 
@@ -182,17 +183,18 @@ TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
     m_Input.press(XK_Escape);
     EXPECT_EQ(m_Game->waitForExit(60s), 0) << m_Game->output();
     m_Input.releaseAll();
-    EXPECT_NE(m_Game->output().find("NEW HIGHSCORES:\n"), std::string::npos) << m_Game->output();
+    EXPECT_NE(m_Game->output().find("NEW HIGHSCORES:\nAnn|12\nRobot|0\n"), std::string::npos) << m_Game->output();
+    EXPECT_EQ(m_Dir->readFile("highscores.txt"), "Ann|12\nRobot|0\n");
     EXPECT_EQ(m_Game->errors(), "");
 }
 
 // The player pauses the level's introduction with P: the mission stays on
 // screen while the focus goes and comes back, and after P the introduction
 // goes on for the rest of its second before the level starts.
-// The player then turns on the help, transparency and the frame rate, drags
-// the window larger, goes full screen with F11 and back with Alt+Enter, and
-// pauses and goes full screen again: the scene fills every size, the
-// switches stay on, and the window returns to its place.
+// The player then turns on the help, the score table, transparency and the
+// frame rate, drags the window larger, goes full screen with F11 and back
+// with Alt+Enter, and pauses and goes full screen again: the scene fills
+// every size, the switches stay on, and the window returns to its place.
 TEST_F(PlayerProcessTest, PausedIntroAndResizedOrFullScreenGameKeepTheirPictureAndSwitches)
 {
     ASSERT_NO_FATAL_FAILURE(start("Invulnerable=1\n"));
@@ -214,6 +216,8 @@ TEST_F(PlayerProcessTest, PausedIntroAndResizedOrFullScreenGameKeepTheirPictureA
     const auto title = [this] { return m_Input.title(m_Window.id); };
     const int helpBefore = helpPixels(grab());
     ASSERT_TRUE(toggle(XK_F1, [&] { return helpPixels(grab()) > helpBefore + 500; }));
+    const int textBefore = grab().countWhite(0, 0, 640, 320);
+    ASSERT_TRUE(toggle(XK_Tab, [&] { return grab().countWhite(0, 0, 640, 320) > textBefore + 200; })) << "no table";
     const std::string switched = "KOLM 2015: Orbivane Transparency turned ON";
     ASSERT_TRUE(toggle(XK_F9, [&] { return title() == switched; }));
     ASSERT_TRUE(toggle(XK_F2, [&] { return title().rfind(switched + " ", 0) == 0; }));
