@@ -135,24 +135,18 @@ TEST_F(HighScoreTest, LoadingStopsAtAnEmptyLineKeepsTheFirstLineOfAScoreAndSkips
     }
 }
 
-TEST_F(HighScoreTest, SavedTableIsDescendingWhateverTheFileOrder)
-{
-    load("Eve", "Ann|3\nBob|11\nCid|-2\nDee|7\n");
-    EXPECT_EQ(save(5), "NEW HIGHSCORES:\nBob|11\nDee|7\nEve|5\nAnn|3\nCid|-2\n");
-    EXPECT_EQ(savedFile(), "Bob|11\nDee|7\nEve|5\nAnn|3\nCid|-2\n");
-}
-
 // Another game shared this game's score and saved, and an entry was removed
 // from the file, since this game started: the save joins the other game's
-// names, leaves the entry out, and gives the table its old mode.
+// names, leaves the entry out, writes the highest score first whatever the
+// file's order, and gives the table its old mode.
 TEST_F(HighScoreTest, SaveJoinsAnotherGamesSharedScoreKeepsRemovalsAndTheMode)
 {
     for (const fs::perms mode : {fs::perms(0600), fs::perms(0644)}) {
         load("Bob", "Ann|5\nDee|3\n");
-        m_Dir.writeFile("highscores.txt", "Ann, Cid|5\n");
+        m_Dir.writeFile("highscores.txt", "Cid|-2\nAnn, Cid|5\nEve|11\n");
         fs::permissions(m_Dir.path() / "highscores.txt", mode);
-        EXPECT_EQ(save(5), "NEW HIGHSCORES:\nAnn, Cid, Bob|5\n");
-        EXPECT_EQ(savedFile(), "Ann, Cid, Bob|5\n");
+        EXPECT_EQ(save(5), "NEW HIGHSCORES:\nEve|11\nAnn, Cid, Bob|5\nCid|-2\n");
+        EXPECT_EQ(savedFile(), "Eve|11\nAnn, Cid, Bob|5\nCid|-2\n");
         EXPECT_EQ(fs::status(m_Dir.path() / "highscores.txt").permissions(), mode);
     }
 }
