@@ -175,31 +175,23 @@ TEST_F(RendererTest, LightsAddUpAndTheAmbientTermOnlyAdds)
     EXPECT_TRUE(glm::all(glm::lessThanEqual(ambient, 0.25f * rockColour))) << ambient.r << " of " << rockColour.r;
 }
 
-TEST_F(RendererTest, HeadLightShinesAheadOfTheShipOnly)
-{
-    const glm::ivec2 pixel = rockInView(m_World->m_Ship.m_Position + glm::vec3(5.0f, 0.0f, 25.0f));
-    // The world's step keeps the head light on the ship; here it is set as that step would.
-    m_World->m_SpotLight.setModelMatrix(m_World->m_Ship.m_ModelMatrix);
-    m_World->m_SpotLight.setPosition(m_World->m_Ship.getPosition());
-    m_World->m_SpotLight.m_Direction = m_World->m_Ship.getDirection();
-    const glm::vec4 lit = litPixel(pixel);
-    m_World->m_SpotLight.m_Direction = -m_World->m_Ship.getDirection();
-    const glm::vec4 behind = litPixel(pixel);
-    EXPECT_GT(lit.r + lit.g + lit.b, 3.0f * (behind.r + behind.g + behind.b) + 0.1f);
-}
-
-// The head light's cone is two radians wide: a rock 75 degrees off the
-// ship's heading gets none of its light.
-TEST_F(RendererTest, HeadLightConeEndsAtItsRim)
+// The head light shines ahead of the ship only, in a cone two radians wide:
+// a rock 75 degrees off the ship's heading gets none of its light.
+TEST_F(RendererTest, HeadLightShinesAheadOfTheShipWithinItsCone)
 {
     const glm::vec3 ship = m_World->m_Ship.m_Position;
-    const glm::ivec2 pixel = rockInView(ship + 15.0f * glm::vec3(std::sin(1.31f), 0.0f, std::cos(1.31f)));
+    const glm::ivec2 ahead = rockInView(ship + glm::vec3(5.0f, 0.0f, 25.0f));
+    const glm::ivec2 offCone = rockInView(ship + 15.0f * glm::vec3(std::sin(1.31f), 0.0f, std::cos(1.31f)));
+    // The world's step keeps the head light on the ship; here it is set as that step would.
     m_World->m_SpotLight.setModelMatrix(m_World->m_Ship.m_ModelMatrix);
     m_World->m_SpotLight.setPosition(ship);
-    m_World->m_SpotLight.m_Direction = m_World->m_Ship.getDirection();
-    const glm::vec4 ahead = litPixel(pixel);
-    m_World->m_SpotLight.m_Direction = -m_World->m_Ship.getDirection();
-    EXPECT_NEAR(glm::length(glm::vec3(ahead - litPixel(pixel))), 0.0f, 1e-3f);
+    const auto lightAt = [this](const glm::ivec2& pixel, float heading) {
+        m_World->m_SpotLight.m_Direction = heading * m_World->m_Ship.getDirection();
+        return glm::vec3(litPixel(pixel));
+    };
+    const glm::vec3 lit = lightAt(ahead, 1.0f), behind = lightAt(ahead, -1.0f);
+    EXPECT_GT(lit.r + lit.g + lit.b, 3.0f * (behind.r + behind.g + behind.b) + 0.1f);
+    EXPECT_NEAR(glm::length(lightAt(offCone, 1.0f) - lightAt(offCone, -1.0f)), 0.0f, 1e-3f);
 }
 
 // A sun's light fades to nothing within its 30-unit reach: just inside it a
