@@ -368,7 +368,7 @@ TEST_F(RendererTest, ExhaustLeavesAboveTheShipAndStreamsBackwards)
 // the old size, the lit frame is the one a renderer made at the new size
 // draws. A size too small for the glow chain or too large for the driver is
 // turned down, saying which, and the last good size stays in use.
-TEST_F(RendererTest, ResizeFollowsTheWindowWithoutLoadingAgainOrLeaking)
+TEST_F(RendererTest, ResizeDrawsTheLitFrameOfTheNewSizeWithoutLoadingAgainOrLeaking)
 {
     const glm::vec3 rock(-10.0f, 24.0f, 10.0f);
     addAsteroid(rock);

@@ -118,10 +118,11 @@ protected:
 // life, turns the frame rate and the help on and takes screenshots; resumes
 // with P, turns the help off at once and plays the life out; then pauses the
 // lost screen and quits with Escape, which adds the score to the table.
-TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
+TEST_F(PlayerProcessTest, PauseKeepsTheLifeAndThePictureAtANewSizeSwitchesAnswerAfterItAndShotsMatchTheWindow)
 {
     const auto started = Clock::now();
-    ASSERT_NO_FATAL_FAILURE(start("LevelsEnabled=0\nDontMoveAsteroids=1\nLiveTimeSec=8\nPlayerName=Robot\n", "Ann|12\n"));
+    ASSERT_NO_FATAL_FAILURE(
+        start("LevelsEnabled=0\nDontMoveAsteroids=1\nLiveTimeSec=8\nPlayerName=Robot\n", "Ann|12\n"));
     ASSERT_TRUE(shows(showsScene, 60s)) << "no first frame";
     EXPECT_NE(m_Game->output().find("LevelsEnabled:0\n"), std::string::npos) << "the console lags behind the game";
 
@@ -195,7 +196,7 @@ TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
 // frame rate, drags the window larger, goes full screen with F11 and back
 // with Alt+Enter, and pauses and goes full screen again: the scene fills
 // every size, the switches stay on, and the window returns to its place.
-TEST_F(PlayerProcessTest, PausedIntroAndResizedOrFullScreenGameKeepTheirPictureAndSwitches)
+TEST_F(PlayerProcessTest, PausedIntroKeepsTheMissionWhileTheFocusComesAndGoesAndTheSceneFillsEverySize)
 {
     ASSERT_NO_FATAL_FAILURE(start("Invulnerable=1\n"));
     m_Input.tap(XK_p);
