@@ -192,13 +192,13 @@ TEST_F(PlayerProcessTest, PauseKeepsTheLifeAndThePictureAtANewSizeSwitchesAnswer
 // The player pauses the level's introduction with P: the mission stays on
 // screen while the focus goes and comes back, and after P the introduction
 // goes on for the rest of its second before the level starts.
-// The player then turns on the help, the score table, transparency and the
+// The player then turns on the score table, the help, transparency and the
 // frame rate, drags the window larger, goes full screen with F11 and back
 // with Alt+Enter, and pauses and goes full screen again: the scene fills
 // every size, the switches stay on, and the window returns to its place.
 TEST_F(PlayerProcessTest, PausedIntroKeepsTheMissionWhileTheFocusComesAndGoesAndTheSceneFillsEverySize)
 {
-    ASSERT_NO_FATAL_FAILURE(start("Invulnerable=1\n"));
+    ASSERT_NO_FATAL_FAILURE(start("Invulnerable=1\n", "Ann|12\n"));
     m_Input.tap(XK_p);
     ASSERT_TRUE(shows([](const WindowImage& image) { return showsMission(image) && showsPaused(image); }))
         << "the mission left the screen at the pause";
@@ -215,10 +215,10 @@ TEST_F(PlayerProcessTest, PausedIntroKeepsTheMissionWhileTheFocusComesAndGoesAnd
     ASSERT_TRUE(shows(showsScene)) << "the level did not start";
 
     const auto title = [this] { return m_Input.title(m_Window.id); };
-    const int helpBefore = helpPixels(grab());
-    ASSERT_TRUE(toggle(XK_F1, [&] { return helpPixels(grab()) > helpBefore + 500; }));
     const int textBefore = grab().countWhite(0, 0, 640, 320);
     ASSERT_TRUE(toggle(XK_Tab, [&] { return grab().countWhite(0, 0, 640, 320) > textBefore + 200; })) << "no table";
+    const int helpBefore = helpPixels(grab());
+    ASSERT_TRUE(toggle(XK_F1, [&] { return helpPixels(grab()) > helpBefore + 500; }));
     const std::string switched = "KOLM 2015: Orbivane Transparency turned ON";
     ASSERT_TRUE(toggle(XK_F9, [&] { return title() == switched; }));
     ASSERT_TRUE(toggle(XK_F2, [&] { return title().rfind(switched + " ", 0) == 0; }));
@@ -229,7 +229,7 @@ TEST_F(PlayerProcessTest, PausedIntroKeepsTheMissionWhileTheFocusComesAndGoesAnd
     const auto fills = [this](std::pair<int, int> size, std::pair<int, int> corner, bool paused) {
         return settlesOn([&](const WindowImage& image) {
             return std::pair(image.width, image.height) == size && m_Input.position(m_Window.id) == corner &&
-                showsScene(image) && helpPixels(image) > 500 && showsPaused(image) == paused;
+                showsScene(image) && helpPixels(image) > 500 && (!paused || showsPaused(image));
         });
     };
     m_Input.place(m_Window.id, 100, 50, 1000, 600);
