@@ -76,8 +76,13 @@ App::App()
     m_Controls->m_Title = title;
     m_Controls->m_BaseTitle = title;
     m_Controls->listenTo(m_Window);
+    // Building the renderer can take seconds on a slow machine. The game's
+    // time starts when its first frame can be shown, so that the level's
+    // introduction and the life are not spent on a window without a picture.
+    const double gameTime = glfwGetTime();
     m_Renderer = std::make_shared<Rendering::Renderer>(windowWidth, windowHeight, m_World, m_Controls);
     m_Renderer->m_GUIPass->setTextScale(scale);
+    glfwSetTime(gameTime);
 }
 
 App::~App()

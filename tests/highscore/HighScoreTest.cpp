@@ -99,15 +99,6 @@ protected:
 
 }
 
-TEST_F(HighScoreTest, MissingFileStartsEmptyAndIsCreatedOnSave)
-{
-    EXPECT_EQ(load("Ann"), "OLD HIGHSCORES:\n");
-    EXPECT_TRUE(m_Table->getScores().empty());
-    EXPECT_EQ(save(0), "NEW HIGHSCORES:\nAnn|0\n");
-    EXPECT_EQ(savedFile(), "Ann|0\n");
-    EXPECT_FALSE(temporaryLeft());
-}
-
 // Scores outside an int are skipped, not wrapped.
 TEST_F(HighScoreTest, LoadingStopsAtAnEmptyLineKeepsTheFirstLineOfAScoreAndSkipsWhatItCannotHold)
 {
@@ -135,11 +126,23 @@ TEST_F(HighScoreTest, LoadingStopsAtAnEmptyLineKeepsTheFirstLineOfAScoreAndSkips
     }
 }
 
-TEST_F(HighScoreTest, SavedTableIsDescendingWhateverTheFileOrder)
+// Since this game started from no table or from one, another game shared
+// its score and saved, and an entry was removed from the file: the save joins
+// the other game's names, leaves the entry out, writes the highest score
+// first whatever the file's order, and gives the table its old mode.
+TEST_F(HighScoreTest, SaveJoinsAnotherGamesSharedScoreKeepsRemovalsAndTheMode)
 {
-    load("Eve", "Ann|3\nBob|11\nCid|-2\nDee|7\n");
-    EXPECT_EQ(save(5), "NEW HIGHSCORES:\nBob|11\nDee|7\nEve|5\nAnn|3\nCid|-2\n");
-    EXPECT_EQ(savedFile(), "Bob|11\nDee|7\nEve|5\nAnn|3\nCid|-2\n");
+    for (const auto& [atStart, mode] : {std::pair("", fs::perms(0600)), {"Ann|5\nDee|3\n", fs::perms(0644)}}) {
+        fs::remove(m_Dir.path() / "highscores.txt");
+        EXPECT_EQ(load("Bob", *atStart ? std::optional<std::string>(atStart) : std::nullopt),
+                  std::string("OLD HIGHSCORES:\n") + atStart);
+        m_Dir.writeFile("highscores.txt", "Cid|-2\nAnn, Cid|5\nEve|11\n");
+        fs::permissions(m_Dir.path() / "highscores.txt", mode);
+        EXPECT_EQ(save(5), "NEW HIGHSCORES:\nEve|11\nAnn, Cid, Bob|5\nCid|-2\n");
+        EXPECT_EQ(savedFile(), "Eve|11\nAnn, Cid, Bob|5\nCid|-2\n");
+        EXPECT_EQ(fs::status(m_Dir.path() / "highscores.txt").permissions(), mode);
+        EXPECT_FALSE(temporaryLeft());
+    }
 }
 
 // A name joins a taken score once, found as a substring after the separator;

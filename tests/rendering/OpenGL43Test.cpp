@@ -34,5 +34,5 @@ TEST(OpenGL43Test, SunsAndTheHeadLightLightTheSceneWithNoCallBeyondOpenGL43)
         std::filesystem::current_path(), {{"ORBIVANE_OPENGL_4_3", "1"}, {"MESA_GL_VERSION_OVERRIDE", "4.3"}},
         {"/proc/self/exe", "--gtest_filter=RendererTest.Sun*:RendererTest.Lights*:RendererTest.HeadLight*"});
     EXPECT_EQ(child.waitForExit(std::chrono::seconds(120)), 0) << child.output();
-    EXPECT_NE(child.output().find("[  PASSED  ] 5 tests."), std::string::npos) << child.output();
+    EXPECT_NE(child.output().find("[  PASSED  ] 4 tests."), std::string::npos) << child.output();
 }

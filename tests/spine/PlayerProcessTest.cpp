@@ -20,7 +20,6 @@ using OrbivaneTest::WindowImage;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kWidth = 640, kHeight = 320;
 constexpr double kLifeSeconds = 8.0;
 
 double secondsBetween(Clock::time_point from, Clock::time_point to)
@@ -28,10 +27,11 @@ double secondsBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double>(to - from).count();
 }
 
-// White glyph pixels where "PAUSED" is drawn, centred a sixth below the top.
-int pausedPixels(const WindowImage& image)
+// White glyphs where "PAUSED" is drawn, centred a sixth below the top.
+bool showsPaused(const WindowImage& image)
 {
-    return image.countBrighterThan(200, kWidth / 2 - 72, kHeight / 6 - 24, kWidth / 2 + 72, kHeight / 6);
+    const int x = image.width / 2, y = image.height / 6;
+    return image.countBrighterThan(200, x - 72, y - 24, x + 72, y) > 100;
 }
 
 // White text in the left half, where the help is.
@@ -44,6 +44,14 @@ int helpPixels(const WindowImage& image)
 bool showsScene(const WindowImage& image)
 {
     return image.countBrighterThan(0, 0, 0, image.width, image.height) > image.width * image.height / 2;
+}
+
+// The level's number, name and mission, from a quarter in, around the middle
+// of a black screen.
+bool showsMission(const WindowImage& image)
+{
+    return !showsScene(image) &&
+        image.countWhite(image.width / 4, image.height / 3, image.width, image.height * 2 / 3) > 300;
 }
 
 std::vector<std::string> savedShots(const std::string& console)
@@ -59,20 +67,31 @@ std::vector<std::string> savedShots(const std::string& console)
 // The real game with the null sound backend, played through the X server.
 class PlayerProcessTest : public ::testing::Test {
 protected:
-    // Starts the game and waits for its first frame.
-    void start(const std::string& settings)
+    // Starts the game and gives its window the keyboard as soon as it appears.
+    void start(const std::string& settings, const std::string& scores = "")
     {
         m_Dir = std::make_unique<OrbivaneTest::TempWorkDir>(settings);
+        m_Dir->writeFile("highscores.txt", scores);
         const std::map<std::string, std::string> quiet{{"ALSOFT_DRIVERS", "null"}};
         m_Game = std::make_unique<OrbivaneTest::GameProcess>(m_Dir->path(), quiet);
         const auto found = m_Game->waitForWindow("KOLM 2015: Orbivane", 60s);
         ASSERT_TRUE(found.has_value()) << m_Game->output();
         m_Window = *found;
         m_Input.focus(m_Window.id);
-        ASSERT_TRUE(eventually([this] { return showsScene(grab()); }, 60s)) << "no first frame";
     }
 
     WindowImage grab() const { return m_Input.grab(m_Window.id); }
+    // Whether the window's picture passes `test` within `timeout`.
+    bool shows(const std::function<bool(const WindowImage&)>& test, std::chrono::seconds timeout = 30s) const
+    {
+        return eventually([&] { return test(grab()); }, timeout);
+    }
+    // Until the game draws at a new size the window may show its last picture:
+    // what passes `test` must still do so a second later.
+    bool settlesOn(const std::function<bool(const WindowImage&)>& test) const
+    {
+        return shows(test) && (std::this_thread::sleep_for(1s), test(grab()));
+    }
 
     // Each press flips a switch once; a slow frame may take long to show it.
     bool toggle(unsigned long key, const std::function<bool()>& shows)
@@ -94,22 +113,36 @@ protected:
 
 }
 
-// A player pauses by leaving the window for longer than the whole life, takes
-// screenshots, resumes with P and plays the life out; then pauses the lost
-// screen and quits with Escape.
-TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
+// A player pauses by leaving the window, drags it to a width whose rows are
+// no whole number of words (637 x 3 bytes), stays away longer than the whole
+// life, turns the frame rate and the help on and takes screenshots; resumes
+// with P, turns the help off at once and plays the life out; then pauses the
+// lost screen and quits with Escape, which adds the score to the table.
+TEST_F(PlayerProcessTest, PauseKeepsTheLifeAndThePictureAtANewSizeSwitchesAnswerAfterItAndShotsMatchTheWindow)
 {
     const auto started = Clock::now();
-    ASSERT_NO_FATAL_FAILURE(start("LevelsEnabled=0\nDontMoveAsteroids=1\nLiveTimeSec=8\n"));
+    ASSERT_NO_FATAL_FAILURE(
+        start("LevelsEnabled=0\nDontMoveAsteroids=1\nLiveTimeSec=8\nPlayerName=Robot\n", "Ann|12\n"));
+    ASSERT_TRUE(shows(showsScene, 60s)) << "no first frame";
     EXPECT_NE(m_Game->output().find("LevelsEnabled:0\n"), std::string::npos) << "the console lags behind the game";
 
     m_Input.unfocus();
-    ASSERT_TRUE(eventually([this] { return pausedPixels(grab()) > 100; }, 30s)) << "losing the focus did not pause";
+    ASSERT_TRUE(shows(showsPaused)) << "losing the focus did not pause";
     const auto paused = Clock::now();
-    const WindowImage still = grab();
+    m_Input.place(m_Window.id, 0, 0, 637, 319);
+    ASSERT_TRUE(settlesOn([](const WindowImage& image) {
+        return image.width == 637 && showsScene(image) && showsPaused(image);
+    })) << "the paused picture was lost at the new size";
+    const WindowImage away = grab();
     std::this_thread::sleep_for(std::chrono::duration<double>(kLifeSeconds + 1.0));
-    EXPECT_TRUE(grab().rgb == still.rgb) << "the picture changed while paused";
+    EXPECT_TRUE(grab().rgb == away.rgb) << "the picture changed while paused";
     m_Input.focus(m_Window.id);
+    // A switch that changes only the title draws the paused picture again, as it stood.
+    ASSERT_TRUE(toggle(XK_F2, [this] { return m_Input.title(m_Window.id) != "KOLM 2015: Orbivane"; }));
+    EXPECT_TRUE(grab().rgb == away.rgb) << "the paused picture was drawn at a later time";
+    const int helpOff = helpPixels(away);
+    ASSERT_TRUE(toggle(XK_F1, [&] { return helpPixels(grab()) > helpOff + 500; })) << "no help while paused";
+    const WindowImage still = grab();
 
     // Two shots of what is shown, side by side; then one that cannot be written.
     for (std::size_t shots = 1; shots <= 2; ++shots) {
@@ -123,7 +156,7 @@ TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
         unsigned char* pixels = stbi_load((m_Dir->path() / name).c_str(), &width, &height, &channels, 3);
         ASSERT_NE(pixels, nullptr) << name;
         EXPECT_TRUE(std::vector<std::uint8_t>(pixels, pixels + width * height * 3) == still.rgb) << name;
-        EXPECT_EQ(std::pair(width, height), std::pair(kWidth, kHeight));
+        EXPECT_EQ(std::pair(width, height), std::pair(still.width, still.height));
         stbi_image_free(pixels);
     }
     std::filesystem::rename(m_Dir->path() / "screenshots", m_Dir->path() / "kept");
@@ -134,31 +167,56 @@ TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
     }, 30s)) << m_Game->output();
     EXPECT_TRUE(grab().rgb == still.rgb) << "the focus coming back resumed the game";
 
-    // The life left at the pause runs out after P resumes: not at once, and on time.
+    // The help switch, flipped late in the pause, answers at once; the life
+    // left at the pause runs out after P resumes: not at once, and on time.
     const auto resumed = Clock::now();
     m_Input.tap(XK_p);
-    EXPECT_TRUE(eventually([this] { return pausedPixels(grab()) < 20 && showsScene(grab()); }, 30s)) << "no play";
-    ASSERT_TRUE(eventually([this] { return !showsScene(grab()); }, 30s)) << "the life never ran out";
+    EXPECT_TRUE(shows([](const WindowImage& image) { return !showsPaused(image) && showsScene(image); })) << "no play";
+    EXPECT_TRUE(toggle(XK_F1, [&] { return showsScene(grab()) && helpPixels(grab()) < helpOff + 100; }))
+        << "the help stayed on after resuming";
+    ASSERT_TRUE(shows([](const WindowImage& image) { return !showsScene(image); })) << "the life never ran out";
     const double lostAfter = secondsBetween(resumed, Clock::now());
     EXPECT_GT(lostAfter, kLifeSeconds - secondsBetween(started, paused) - 0.5);
     EXPECT_LT(lostAfter, kLifeSeconds + 2.0);
 
     m_Input.tap(XK_p);
-    EXPECT_TRUE(eventually([this] { return pausedPixels(grab()) > 100; }, 30s)) << "P did not pause";
+    EXPECT_TRUE(shows(showsPaused)) << "P did not pause";
     m_Input.press(XK_Escape);
     EXPECT_EQ(m_Game->waitForExit(60s), 0) << m_Game->output();
     m_Input.releaseAll();
-    EXPECT_NE(m_Game->output().find("NEW HIGHSCORES:\n"), std::string::npos) << m_Game->output();
+    EXPECT_NE(m_Game->output().find("NEW HIGHSCORES:\nAnn|12\nRobot|0\n"), std::string::npos) << m_Game->output();
+    EXPECT_EQ(m_Dir->readFile("highscores.txt"), "Ann|12\nRobot|0\n");
     EXPECT_EQ(m_Game->errors(), "");
 }
 
-// The player turns on the help, transparency and the frame rate, drags the
-// window larger, goes full screen with F11 and back with Alt+Enter: the scene
-// fills every size, the switches stay on, and the window returns to its place.
-TEST_F(PlayerProcessTest, ResizedAndFullScreenGameFillsItsWindowAndKeepsItsSwitches)
+// The player pauses the level's introduction with P: the mission stays on
+// screen while the focus goes and comes back, and after P the introduction
+// goes on for the rest of its second before the level starts.
+// The player then turns on the score table, the help, transparency and the
+// frame rate, drags the window larger, goes full screen with F11 and back
+// with Alt+Enter, and pauses and goes full screen again: the scene fills
+// every size, the switches stay on, and the window returns to its place.
+TEST_F(PlayerProcessTest, PausedIntroKeepsTheMissionWhileTheFocusComesAndGoesAndTheSceneFillsEverySize)
 {
-    ASSERT_NO_FATAL_FAILURE(start("LevelsEnabled=0\nInvulnerable=1\n"));
+    ASSERT_NO_FATAL_FAILURE(start("Invulnerable=1\n", "Ann|12\n"));
+    m_Input.tap(XK_p);
+    ASSERT_TRUE(shows([](const WindowImage& image) { return showsMission(image) && showsPaused(image); }))
+        << "the mission left the screen at the pause";
+    const WindowImage mission = grab();
+    m_Input.unfocus();
+    // Longer than the introduction lasts.
+    std::this_thread::sleep_for(1500ms);
+    m_Input.focus(m_Window.id);
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(grab().rgb == mission.rgb) << "the focus coming and going resumed the game";
+    m_Input.tap(XK_p);
+    EXPECT_TRUE(shows([](const WindowImage& image) { return showsMission(image) && !showsPaused(image); }))
+        << "the introduction did not go on after the pause";
+    ASSERT_TRUE(shows(showsScene)) << "the level did not start";
+
     const auto title = [this] { return m_Input.title(m_Window.id); };
+    const int textBefore = grab().countWhite(0, 0, 640, 320);
+    ASSERT_TRUE(toggle(XK_Tab, [&] { return grab().countWhite(0, 0, 640, 320) > textBefore + 200; })) << "no table";
     const int helpBefore = helpPixels(grab());
     ASSERT_TRUE(toggle(XK_F1, [&] { return helpPixels(grab()) > helpBefore + 500; }));
     const std::string switched = "KOLM 2015: Orbivane Transparency turned ON";
@@ -168,24 +226,23 @@ TEST_F(PlayerProcessTest, ResizedAndFullScreenGameFillsItsWindowAndKeepsItsSwitc
     Display* display = XOpenDisplay(nullptr);
     const std::pair<int, int> screen(DisplayWidth(display, 0), DisplayHeight(display, 0));
     XCloseDisplay(display);
-    // Until the game draws at the new size the window may show its last picture:
-    // what fills the window must still do so a second later.
-    const auto fills = [this](std::pair<int, int> size, std::pair<int, int> corner) {
-        const auto shown = [&] {
-            const WindowImage image = grab();
+    const auto fills = [this](std::pair<int, int> size, std::pair<int, int> corner, bool paused) {
+        return settlesOn([&](const WindowImage& image) {
             return std::pair(image.width, image.height) == size && m_Input.position(m_Window.id) == corner &&
-                showsScene(image) && helpPixels(image) > 500;
-        };
-        return eventually(shown, 30s) && (std::this_thread::sleep_for(1s), shown());
+                showsScene(image) && helpPixels(image) > 500 && (!paused || showsPaused(image));
+        });
     };
     m_Input.place(m_Window.id, 100, 50, 1000, 600);
-    EXPECT_TRUE(fills({1000, 600}, {100, 50})) << "dragged larger";
+    EXPECT_TRUE(fills({1000, 600}, {100, 50}, false)) << "dragged larger";
     m_Input.tap(XK_F11);
-    EXPECT_TRUE(fills(screen, {0, 0})) << "full screen";
+    EXPECT_TRUE(fills(screen, {0, 0}, false)) << "full screen";
     m_Input.press(XK_Alt_L);
     m_Input.tap(XK_Return);
     m_Input.release(XK_Alt_L);
-    EXPECT_TRUE(fills({1000, 600}, {100, 50})) << "back in the window";
+    EXPECT_TRUE(fills({1000, 600}, {100, 50}, false)) << "back in the window";
+    m_Input.tap(XK_p);
+    m_Input.tap(XK_F11);
+    EXPECT_TRUE(fills(screen, {0, 0}, true)) << "full screen while paused";
     EXPECT_EQ(title().rfind(switched + " ", 0), 0u) << title();
 
     m_Game->requestClose(m_Window);

@@ -17,6 +17,12 @@ display) and puts the file back. Each fault ends as one of:
     build-broken  the mutant did not compile (the list should hold faults that do)
     not-applied   the search text is not in the file exactly once (the list is stale)
 
+A fault in packaging/, or in a script that CI's install and package checks run
+(scripts/test-install.sh, scripts/test-package.sh and the scripts they call), is
+also run through those checks, after the suites it names and before the others;
+so is the unchanged commit when such a fault is selected. The checks work on the
+private clone, whose build/ is the mutants' build folder.
+
 The kill rate is killed / (killed + survived). Logs of every mutant go to
 build-mutants/logs/, the summary to build-mutants/report.txt. The exit status is 0
 only when every selected fault was killed. Run on demand; it takes hours for the
@@ -25,6 +31,7 @@ whole list, so CI does not run it.
 
 import argparse
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -34,6 +41,7 @@ from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
 KEYS = ("id", "subsystem", "file", "search", "replace", "description", "suites")
+CI_CHECKS = ("scripts/test-install.sh", "scripts/test-package.sh")
 
 
 def parse_faults(path):
@@ -65,6 +73,21 @@ def parse_faults(path):
     if duplicates:
         sys.exit(f"{path}: ids used twice: {', '.join(duplicates)}")
     return faults
+
+
+def scripts_run_by_checks(src):
+    """The check scripts and every script they name as scripts/NAME.sh, followed through."""
+    found, pending = set(), list(CI_CHECKS)
+    while pending:
+        script = pending.pop()
+        if script not in found and (src / script).exists():
+            found.add(script)
+            pending += re.findall(r"scripts/[\w.-]+\.sh", (src / script).read_text())
+    return found
+
+
+def needs_ci_checks(fault, checked_scripts):
+    return fault["file"].startswith("packaging/") or fault["file"] in checked_scripts
 
 
 def run(command, log, cwd=None, timeout=None):
@@ -99,6 +122,7 @@ class Workspace:
         subprocess.run(git + ["fetch", "--quiet", str(REPO), rev], check=True)
         subprocess.run(git + ["checkout", "--quiet", "--force", "--detach", "FETCH_HEAD"], check=True)
         subprocess.run(git + ["clean", "--quiet", "-fdx"], check=True)
+        (self.src / "build").symlink_to(self.build, target_is_directory=True)
 
     def build_game(self, log):
         if not (self.build / "CMakeCache.txt").exists():
@@ -114,23 +138,26 @@ class Workspace:
             shutil.copyfile(sheet, self.src / "docs" / "contact_sheet.png")
         return True
 
-    def test(self, log, timeout, first=None):
-        """Runs the suites named in `first`, then the others, stopping at the first
-        failure. Returns "passed", "failed" or "timeout"."""
+    def test(self, log, timeout, first=None, ci_checks=False):
+        """Runs the suites named in `first`, then CI's install and package checks if
+        asked, then the other suites, stopping at the first failure. Returns
+        "passed", "failed" or "timeout", and what failed."""
         prefix = [] if os.environ.get("DISPLAY") else ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -noreset"]
         ctest = prefix + ["ctest", "--output-on-failure", "--stop-on-failure"]
-        selections = [[]]
+        steps = [(ctest, self.build)]
         if first:
             pattern = "^(" + "|".join(first.split()) + ")$"
-            selections = [["-R", pattern], ["-E", pattern]]
+            steps = [(ctest + ["-R", pattern], self.build), (ctest + ["-E", pattern], self.build)]
+        if ci_checks:
+            steps[-1:-1] = [(["bash", script], self.src) for script in CI_CHECKS]
         deadline = time.monotonic() + timeout
-        for selection in selections:
-            status = run(ctest + selection, log, cwd=self.build, timeout=max(1, deadline - time.monotonic()))
+        for command, folder in steps:
+            status = run(command, log, cwd=folder, timeout=max(1, deadline - time.monotonic()))
             if status is None or "***Timeout" in Path(log).read_text():
-                return "timeout"
+                return "timeout", ""
             if status != 0:
-                return "failed"
-        return "passed"
+                return "failed", command[1] if command[0] == "bash" else failed_suites(log)
+        return "passed", ""
 
     def restore_sheet(self):
         subprocess.run(["git", "-C", str(self.src), "checkout", "--quiet", "--", "docs/contact_sheet.png"],
@@ -147,7 +174,7 @@ def failed_suites(log):
     return ", ".join(names)
 
 
-def try_fault(workspace, fault, timeout):
+def try_fault(workspace, fault, timeout, ci_checks):
     log = workspace.logs / f"{fault['id']}.log"
     log.write_text(f"{fault['id']}: {fault['description']}\n")
     target = workspace.src / fault["file"]
@@ -161,11 +188,11 @@ def try_fault(workspace, fault, timeout):
         target.write_text(original.replace(fault["search"], fault["replace"]))
         if not workspace.build_game(log):
             return "build-broken", f"see {log}"
-        outcome = workspace.test(log, timeout, fault.get("suites"))
+        outcome, failed = workspace.test(log, timeout, fault.get("suites"), ci_checks)
         if outcome == "timeout":
             return "killed (timeout)", f"suite stopped after {timeout} s or a test timed out"
         if outcome == "failed":
-            return "killed", "by " + (failed_suites(log) or "?")
+            return "killed", "by " + (failed or "?")
         return "survived", ""
     finally:
         target.write_text(original)
@@ -211,12 +238,14 @@ def main():
                          capture_output=True, text=True).stdout.strip()
     print(f"{len(faults)} faults on {rev[:10]}, working in {args.workdir}", flush=True)
     workspace = Workspace(args.workdir.resolve(), rev, args.jobs)
+    checked_scripts = scripts_run_by_checks(workspace.src)
+    any_ci_checks = any(needs_ci_checks(f, checked_scripts) for f in faults)
     timeout = args.timeout or 1800
     if not args.no_baseline:
         log = workspace.logs / "baseline.log"
         log.write_text("")
         started = time.monotonic()
-        if not workspace.build_game(log) or workspace.test(log, timeout) != "passed":
+        if not workspace.build_game(log) or workspace.test(log, timeout, ci_checks=any_ci_checks)[0] != "passed":
             sys.exit(f"the unchanged commit does not build or pass its suite; see {log}")
         workspace.restore_sheet()
         seconds = time.monotonic() - started
@@ -226,7 +255,7 @@ def main():
     results = []
     for number, fault in enumerate(faults, 1):
         started = time.monotonic()
-        outcome, detail = try_fault(workspace, fault, timeout)
+        outcome, detail = try_fault(workspace, fault, timeout, needs_ci_checks(fault, checked_scripts))
         results.append((fault, outcome, detail))
         print(f"[{number}/{len(faults)}] {fault['id']:32} {outcome:16} {detail} ({time.monotonic() - started:.0f} s)",
               flush=True)
