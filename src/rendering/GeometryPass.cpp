@@ -16,6 +16,10 @@ void GeometryPass::render(const glm::mat4& viewMatrix, const glm::mat4& projecti
 {
     glDisable(GL_BLEND);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_GBuffer->m_FBO);
+    // The scene may be drawn smaller than the window, whose size the last
+    // frame's overlay left in the viewport; the passes after this one draw
+    // with the viewport set here.
+    glViewport(0, 0, static_cast<GLsizei>(m_Width), static_cast<GLsizei>(m_Height));
     glDrawBuffers(static_cast<GLsizei>(m_GBuffer->m_DrawBuffers.size()), m_GBuffer->m_DrawBuffers.data());
     glDepthMask(GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
