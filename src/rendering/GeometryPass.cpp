@@ -31,8 +31,12 @@ void GeometryPass::render(const glm::mat4& viewMatrix, const glm::mat4& projecti
     glCullFace(GL_BACK);
 
     // Whatever the culling switch says, a body that cannot reach the screen
-    // is not drawn: it would cost its vertices and leave no pixel.
-    const auto drawIfOnScreen = [](Entities::Entity& entity) {
+    // is not drawn: it would cost its vertices and leave no pixel. A far
+    // body is drawn from the coarsest mesh that shows no difference.
+    const auto drawIfOnScreen = [this](Entities::Entity& entity) {
+        if (entity.m_DetailLevels) {
+            entity.m_Model = entity.m_DetailLevels->forScene(entity.m_ModelViewProjectionMatrix, m_Width, m_Height);
+        }
         if (entity.m_Model->mayReachScreen(entity.m_ModelViewProjectionMatrix)) {
             entity.draw();
         }

@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <tuple>
 
@@ -552,6 +553,72 @@ TEST_F(RendererTest, SceneIsDrawnAtItsScaleOfTheWindow)
         EXPECT_EQ(std::vector<GLint>(viewport + 2, viewport + 4), (std::vector<GLint>{GLint(width), GLint(height)}));
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// A rock and a sun fly from far away up to the camera through every mesh of
+// their shapes. At every step, drawing them from the mesh chosen changes the
+// scene (the game's first window, drawn at half its size) by no more than
+// moving them by half a pixel would, give or take one pixel wholly changed:
+// no switch of mesh can show as a jump.
+TEST_F(RendererTest, FarBodiesTakeCoarserMeshesWithoutAVisibleChange)
+{
+    constexpr int width = 320, height = 160;
+    ASSERT_TRUE(m_Renderer->resize(2 * width, 2 * height) && m_Renderer->setSceneScale(0.5f));
+    const std::shared_ptr<Entity> bodies[] = {addAsteroid(onAxis(400.0f)), addSun(onAxis(400.0f), Red)};
+    const auto picture = [this] {
+        m_Renderer->prepareFrame();
+        m_Renderer->m_GeometryPass->render(m_Renderer->m_ViewMatrix, m_Renderer->m_ProjectionMatrix);
+        m_Renderer->m_LightingPass->render(m_Renderer->m_CameraPosition);
+        m_Renderer->m_AmbientPass->render();
+        m_Renderer->m_BrightPass->blur();
+        m_Renderer->m_BrightPass->blend();
+        std::vector<unsigned char> rgb(width * height * 3);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Renderer->m_OutputFBO);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return rgb;
+    };
+    // Squared error, and pixels that differ by more than 4/255 in a channel.
+    const auto difference = [](const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+        std::pair<long, int> sum{0, 0};
+        for (std::size_t i = 0; i < a.size(); i += 3) {
+            int largest = 0;
+            for (std::size_t c = i; c < i + 3; ++c) {
+                sum.first += (a[c] - b[c]) * (a[c] - b[c]);
+                largest = std::max(largest, std::abs(a[c] - b[c]));
+            }
+            sum.second += largest > 4 ? 1 : 0;
+        }
+        return sum;
+    };
+    std::set<Orbivane::Models::Model*> drawn[2];
+    for (float distance = 400.0f; distance > 1.5f; distance *= 0.9f) {
+        bodies[0]->m_Position = onAxis(distance + 10.0f) + glm::vec3(-0.03f * distance - 1.0f, 0.0f, 0.0f);
+        bodies[1]->m_Position = onAxis(distance) + glm::vec3(0.05f * distance, 0.0f, 0.0f);
+        const auto chosen = picture();
+        std::shared_ptr<Orbivane::Models::DetailLevels> levels[2];
+        for (int i = 0; i < 2; ++i) {
+            drawn[i].insert(bodies[i]->m_Model.get());
+            levels[i] = std::exchange(bodies[i]->m_DetailLevels, nullptr);
+            bodies[i]->m_Model = levels[i]->m_Levels.front().model;
+        }
+        const auto finest = picture();
+        for (const auto& body : bodies) {
+            const float pixelsPerUnit = m_Renderer->m_ProjectionMatrix[1][1] * 0.5f * height /
+                (body->m_Position.z - m_Renderer->m_CameraPosition.z);
+            body->m_Position.x += 0.5f / pixelsPerUnit;
+        }
+        const auto moved = difference(picture(), finest);
+        const auto switched = difference(chosen, finest);
+        EXPECT_LE(switched.first, moved.first + 3 * 255 * 255) << "at " << distance;
+        EXPECT_LE(switched.second, moved.second + 1) << "at " << distance;
+        for (int i = 0; i < 2; ++i) {
+            bodies[i]->m_DetailLevels = levels[i];
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(drawn[i].size(), bodies[i]->m_DetailLevels->m_Levels.size()) << "body " << i;
+    }
 }
 
 // Whole frames as the game draws them, with both diagnostics switched on.
