@@ -113,11 +113,11 @@ protected:
         return m_Renderer->m_Camera.m_Eye + glm::vec3(0.0f, 0.0f, distanceFromEye);
     }
 
-    glm::ivec2 pixelOf(const glm::vec3& position) const
+    glm::ivec2 pixelOf(const glm::vec3& position, const glm::vec2& sceneSize = glm::vec2(Width, Height)) const
     {
         const glm::vec4 clip = m_Renderer->m_ProjectionMatrix * m_Renderer->m_ViewMatrix * glm::vec4(position, 1.0f);
         const glm::vec2 ndc = glm::vec2(clip) / clip.w;
-        return glm::ivec2((ndc * 0.5f + 0.5f) * glm::vec2(Width, Height));
+        return glm::ivec2((ndc * 0.5f + 0.5f) * sceneSize);
     }
 
     OrbivaneTest::TempWorkDir m_Dir;
@@ -527,7 +527,8 @@ TEST_F(RendererTest, OverlayKeepsTheWindowsResolutionAtEveryScale)
 }
 
 // The scene's targets take the scaled size, rounded, and never less than a
-// glow chain can be made for; the read-out's share follows the width.
+// glow chain can be made for, and the scene fills them: a rock ahead lies
+// where the camera puts it. The read-out's share follows the width.
 TEST_F(RendererTest, SceneIsDrawnAtItsScaleOfTheWindow)
 {
     const auto sizeOf = [](GLuint texture) {
@@ -539,6 +540,7 @@ TEST_F(RendererTest, SceneIsDrawnAtItsScaleOfTheWindow)
     const std::tuple<unsigned, unsigned, float, std::pair<unsigned, unsigned>, int> cases[] = {
         {Width, Height, 0.5f, {100, 50}, 50}, {Width, Height, 0.333f, {67, 33}, 34},
         {301, 101, 1.0f, {301, 101}, 100}, {301, 101, 0.25f, {75, 25}, 25}, {40, 20, 0.25f, {12, 12}, 30}};
+    const auto rock = addAsteroid(onAxis(12.0f) + glm::vec3(4.0f, 2.0f, 0.0f));
     for (const auto& [width, height, scale, scene, percent] : cases) {
         ASSERT_TRUE(m_Renderer->resize(width, height) && m_Renderer->setSceneScale(scale));
         for (const GLuint texture : {m_Renderer->m_GBuffer.m_Textures[0], m_Renderer->m_GBuffer.m_DepthTexture,
@@ -548,6 +550,7 @@ TEST_F(RendererTest, SceneIsDrawnAtItsScaleOfTheWindow)
         EXPECT_EQ(m_Renderer->m_BrightPass->m_Width, scene.first);
         EXPECT_EQ(m_Renderer->scenePercent(), percent);
         m_Renderer->render(Playing);
+        EXPECT_EQ(gBufferAt(pixelOf(rock->m_Position, glm::vec2(scene.first, scene.second)), 0).w, 1.0f);
         GLint viewport[4] = {};
         glGetIntegerv(GL_VIEWPORT, viewport);
         EXPECT_EQ(std::vector<GLint>(viewport + 2, viewport + 4), (std::vector<GLint>{GLint(width), GLint(height)}));
