@@ -2,6 +2,7 @@
 
 #include "helpers/FilePath.h"
 
+#include <charconv>
 #include <fstream>
 #include <limits>
 
@@ -29,12 +30,15 @@ float DetailLevels::geometricErrorOf(const std::string& path)
     std::ifstream file(Helpers::nativePath(path));
     std::string line;
     for (int lineNumber = 0; lineNumber < 2 && std::getline(file, line); ++lineNumber) {
-        if (line.rfind(kErrorLine, 0) == 0) {
-            try {
-                return std::stof(line.substr(kErrorLine.size()));
-            } catch (const std::exception&) {
-                break;
-            }
+        if (line.rfind(kErrorLine, 0) != 0) {
+            continue;
+        }
+        // Read as the generator wrote it, whatever the locale.
+        float error = 0.0f;
+        const char* end = line.data() + line.size();
+        const auto [stop, status] = std::from_chars(line.data() + kErrorLine.size(), end, error);
+        if (status == std::errc() && stop == end && error >= 0.0f) {
+            return error;
         }
     }
     return std::numeric_limits<float>::infinity();

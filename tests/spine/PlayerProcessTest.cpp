@@ -153,11 +153,12 @@ TEST_F(PlayerProcessTest, PausedGameStandsStillKeepsItsLifeAndTakesScreenshots)
 }
 
 // The player turns on the help, transparency and the frame rate, drags the
-// window larger, goes full screen with F11 and back with Alt+Enter: the scene
-// fills every size, the switches stay on, and the window returns to its place.
+// window larger, goes full screen with F11 and back with Alt+Enter: the scene,
+// drawn at half the window's size, fills every size, the help stays sharp
+// white text, the switches stay on, and the window returns to its place.
 TEST_F(PlayerProcessTest, ResizedAndFullScreenGameFillsItsWindowAndKeepsItsSwitches)
 {
-    ASSERT_NO_FATAL_FAILURE(start("LevelsEnabled=0\nInvulnerable=1\n"));
+    ASSERT_NO_FATAL_FAILURE(start("LevelsEnabled=0\nInvulnerable=1\nRenderScale=0.5\n"));
     const auto title = [this] { return m_Input.title(m_Window.id); };
     const int helpBefore = helpPixels(grab());
     ASSERT_TRUE(toggle(XK_F1, [&] { return helpPixels(grab()) > helpBefore + 500; }));
@@ -187,6 +188,7 @@ TEST_F(PlayerProcessTest, ResizedAndFullScreenGameFillsItsWindowAndKeepsItsSwitc
     m_Input.release(XK_Alt_L);
     EXPECT_TRUE(fills({1000, 600}, {100, 50})) << "back in the window";
     EXPECT_EQ(title().rfind(switched + " ", 0), 0u) << title();
+    EXPECT_NE(title().find(", scene: 50%\n"), std::string::npos) << title();
 
     m_Game->requestClose(m_Window);
     EXPECT_EQ(m_Game->waitForExit(60s), 0) << m_Game->output();
