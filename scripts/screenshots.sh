@@ -23,7 +23,8 @@ work="$(mktemp -d)"
 trap 'kill "$game" 2> /dev/null || true; rm -rf "$work"' EXIT
 ln -s "$PWD/build/game/res" "$work/res"
 ln -s "$PWD/build/game/shader" "$work/shader"
-printf 'Invulnerable=1\nPlayerName=Ada\n' > "$work/Orbivane.ini"
+# The pictures show the scene at full resolution, however busy the machine.
+printf 'Invulnerable=1\nPlayerName=Ada\nRenderScale=1\n' > "$work/Orbivane.ini"
 printf 'Grace|14\nAlan|9\nEdsger|3\n' > "$work/highscores.txt"
 
 executable="$PWD/build/game/orbivane"

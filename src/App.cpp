@@ -1,6 +1,9 @@
 #include "App.h"
 
 #include "Controls.h"
+#include "RememberedSceneScale.h"
+#include "RenderScaleSetting.h"
+#include "SceneScaleController.h"
 #include "WindowLimits.h"
 #include "helpers/DebugOutput.h"
 #include "helpers/DefaultSettings.h"
@@ -82,7 +85,22 @@ App::App()
     const double gameTime = glfwGetTime();
     m_Renderer = std::make_shared<Rendering::Renderer>(windowWidth, windowHeight, m_World, m_Controls);
     m_Renderer->m_GUIPass->setTextScale(scale);
+    setUpSceneScale();
     glfwSetTime(gameTime);
+}
+
+void App::setUpSceneScale()
+{
+    const RenderScaleSetting setting = RenderScaleSetting::read();
+    if (m_Renderer->keepsFullResolution()) {
+        return;
+    }
+    if (setting.fixedScale) {
+        m_Renderer->setSceneScale(*setting.fixedScale);
+        return;
+    }
+    m_SceneScale = std::make_unique<SceneScaleController>(setting.targetFrameRate, RememberedSceneScale::load());
+    m_Renderer->setSceneScale(m_SceneScale->scale());
 }
 
 App::~App()
@@ -100,11 +118,15 @@ void App::run()
     Worlds::GameState state;
     while (!glfwWindowShouldClose(m_Window)) {
         const bool resized = followWindowSize();
+        if (resized && m_SceneScale) {
+            m_SceneScale->restart();
+        }
         const bool switchFlipped = std::exchange(m_Controls->m_SwitchFlipped, false);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        if (m_Controls->m_Pause.active()) {
+        const bool paused = m_Controls->m_Pause.active();
+        if (paused) {
             drawPausedFrame(state, resized || switchFlipped);
         } else {
             state = m_World->update();
@@ -117,11 +139,25 @@ void App::run()
             m_Screenshots.take(width, height);
         }
         glfwSwapBuffers(m_Window);
+        followFrameRate(!paused && m_Renderer->m_ShownScreen == nullptr);
         m_Controls->update(m_Window);
         if (std::exchange(m_Controls->m_FullScreenRequested, false)) {
             m_WindowMode.toggle(m_Window);
         }
     }
+    if (m_SceneScale) {
+        RememberedSceneScale::save(m_SceneScale->scale());
+    }
+}
+
+void App::followFrameRate(bool sceneShown)
+{
+    const double now = glfwGetTime();
+    if (m_SceneScale && sceneShown && m_LastSceneShown >= 0.0 && m_SceneScale->frameDrawn(now - m_LastSceneShown)) {
+        m_Renderer->setSceneScale(m_SceneScale->scale());
+    }
+    m_LastSceneShown = sceneShown ? now : -1.0;
+    m_Controls->m_ScenePercent = m_Renderer->scenePercent();
 }
 
 bool App::followWindowSize()

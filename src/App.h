@@ -13,6 +13,7 @@ struct GLFWmonitor;
 namespace Orbivane {
 
 class Controls;
+class SceneScaleController;
 
 namespace Worlds {
 class World;
@@ -50,9 +51,18 @@ private:
     // A frame of the paused game: the last picture, or with `redraw` the
     // picture drawn anew as it stood when play stopped, and "PAUSED" over it.
     void drawPausedFrame(const Worlds::GameState& state, bool redraw);
+    // A fixed scene scale from the settings, or the automatic one.
+    void setUpSceneScale();
+    // After each shown frame: the automatic scale learns how long a frame of
+    // the scene took, and the read-out how large the scene is drawn.
+    void followFrameRate(bool sceneShown);
 
     WindowMode m_WindowMode{kDefaultWindowWidth, kDefaultWindowHeight};
     std::pair<int, int> m_FramebufferSize;
+    // Only with "RenderScale=auto".
+    std::unique_ptr<SceneScaleController> m_SceneScale;
+    // When the last frame of the scene was shown; negative after any other frame.
+    double m_LastSceneShown = -1.0;
     // Its thread needs neither the window nor the context: the shots still
     // being written are finished as the App goes, after GLFW has ended.
     Helpers::ScreenshotWriter m_Screenshots;

@@ -308,7 +308,11 @@ void Controls::updateFps()
     const double average = std::accumulate(m_FrameTimes.begin(), m_FrameTimes.end(), 0.0) /
                            static_cast<double>(m_FrameTimes.size());
     std::ostringstream text;
-    text << "FPS: " << std::floor(1.0 / average) << ", deltaT unfiltered: " << std::floor(sample * 1000.0) << "ms\n";
+    text << "FPS: " << std::floor(1.0 / average) << ", deltaT unfiltered: " << std::floor(sample * 1000.0) << "ms";
+    if (m_ScenePercent < 100) {
+        text << ", scene: " << m_ScenePercent << "%";
+    }
+    text << "\n";
     m_FpsText = text.str();
 }
 

@@ -54,6 +54,9 @@ public:
     double m_LastFpsSample;
     double m_LastFpsTextUpdate;
     std::list<double> m_FrameTimes;
+    // The scene's width in percent of the window's, set by the frame loop;
+    // below 100 the read-out names it.
+    int m_ScenePercent = 100;
     bool m_Wireframe = false;
     Pause m_Pause;
     // Read once: a bad value is reported once, for both devices.

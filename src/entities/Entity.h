@@ -1,5 +1,6 @@
 #pragma once
 
+#include "models/DetailLevels.h"
 #include "models/Model.h"
 
 #include <GL/glew.h>
@@ -35,6 +36,9 @@ public:
     glm::vec3 m_Velocity;
     glm::vec3 m_Rotation{0.0f};
     std::shared_ptr<Models::Model> m_Model;
+    // Bodies with coarser meshes of their shape: the geometry pass sets
+    // m_Model to the one each frame's scene can show without a difference.
+    std::shared_ptr<Models::DetailLevels> m_DetailLevels;
     glm::mat4 m_ModelMatrix{1.0f};
     glm::mat4 m_ModelViewProjectionMatrix{1.0f};
     glm::mat4 m_NormalMatrix{1.0f};

@@ -159,6 +159,11 @@ double IniSettings::getDecimalInRange(const std::string& key, double defaultValu
     return numberInRange(key, defaultValue, lowest, highest, "a number");
 }
 
+std::optional<double> IniSettings::decimal(const std::string& text)
+{
+    return wholeNumber<double>(text);
+}
+
 void IniSettings::reportUnusable(const std::string& key, const std::string& expected, const std::string& defaultText)
 {
     std::cout << "Orbivane.ini: " << key << "=" << getString(key, "") << " is not " << expected << "; using "

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 namespace Orbivane::Helpers {
@@ -21,6 +22,9 @@ public:
     // are allowed; nothing else may follow it.
     static int getIntInRange(const std::string& key, int defaultValue, int lowest, int highest);
     static double getDecimalInRange(const std::string& key, double defaultValue, double lowest, double highest);
+    // The whole of `text` as a decimal number, read as the lookups above read
+    // it; nothing when it is not one. For keys that also take a word.
+    static std::optional<double> decimal(const std::string& text);
     // The console line for a value of `key` that cannot be used, where
     // `expected` says what would be right ("a number from 0 to 100").
     static void reportUnusable(const std::string& key, const std::string& expected, const std::string& defaultText);

@@ -22,6 +22,7 @@ public:
     // False when, drawn with this matrix, no part of the model can reach the
     // screen: its bounding sphere lies wholly outside one of the clip planes.
     bool mayReachScreen(const glm::mat4& modelViewProjection) const;
+    float boundingRadius() const { return m_BoundingRadius; }
 
     std::shared_ptr<std::vector<Mesh>> m_Meshes;
 

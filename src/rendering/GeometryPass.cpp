@@ -16,6 +16,10 @@ void GeometryPass::render(const glm::mat4& viewMatrix, const glm::mat4& projecti
 {
     glDisable(GL_BLEND);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_GBuffer->m_FBO);
+    // The scene may be drawn smaller than the window, whose size the last
+    // frame's overlay left in the viewport; the passes after this one draw
+    // with the viewport set here.
+    glViewport(0, 0, static_cast<GLsizei>(m_Width), static_cast<GLsizei>(m_Height));
     glDrawBuffers(static_cast<GLsizei>(m_GBuffer->m_DrawBuffers.size()), m_GBuffer->m_DrawBuffers.data());
     glDepthMask(GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -27,8 +31,12 @@ void GeometryPass::render(const glm::mat4& viewMatrix, const glm::mat4& projecti
     glCullFace(GL_BACK);
 
     // Whatever the culling switch says, a body that cannot reach the screen
-    // is not drawn: it would cost its vertices and leave no pixel.
-    const auto drawIfOnScreen = [](Entities::Entity& entity) {
+    // is not drawn: it would cost its vertices and leave no pixel. A far
+    // body is drawn from the coarsest mesh that shows no difference.
+    const auto drawIfOnScreen = [this](Entities::Entity& entity) {
+        if (entity.m_DetailLevels) {
+            entity.m_Model = entity.m_DetailLevels->forScene(entity.m_ModelViewProjectionMatrix, m_Width, m_Height);
+        }
         if (entity.m_Model->mayReachScreen(entity.m_ModelViewProjectionMatrix)) {
             entity.draw();
         }

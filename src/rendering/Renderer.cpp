@@ -9,6 +9,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iostream>
@@ -39,6 +40,16 @@ void addBeam(std::vector<glm::vec3>& corners, const glm::vec3& from, const glm::
     corners.insert(corners.end(), {from - side, to - side, to + side, from - side, to + side, from + side});
 }
 
+// The glow chain's last step is a twelfth of the scene each way: a scene
+// this small still has a pixel there wherever the window itself does.
+constexpr unsigned int kSmallestSceneSide = 12;
+
+unsigned int sceneSide(unsigned int windowSide, float scale)
+{
+    const auto scaled = static_cast<unsigned int>(std::lround(static_cast<double>(windowSide) * scale));
+    return std::clamp(scaled, std::min(windowSide, kSmallestSceneSide), windowSide);
+}
+
 void configureBurst(ParticleSystem& burst)
 {
     burst.m_GenerationInterval = std::numeric_limits<float>::max();
@@ -57,20 +68,20 @@ void configureBurst(ParticleSystem& burst)
 
 Renderer::Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worlds::World> world,
                    const std::shared_ptr<Controls>& controls)
-    : m_Width(width), m_Height(height), m_World(std::move(world)), m_Camera(width, height), m_GBuffer(width, height),
-      m_LastBurstTime(m_World->m_LastHit.time)
+    : m_Width(width), m_Height(height), m_SceneWidth(width), m_SceneHeight(height), m_World(std::move(world)),
+      m_Camera(width, height), m_GBuffer(width, height), m_LastBurstTime(m_World->m_LastHit.time)
 {
     m_Camera.m_Target = &m_World->m_Ship;
     m_DumpGBuffer = IniSettings::getFlag("DumpGBuffer", false);
     createOutputFramebuffer();
     m_MonitorPasses = IniSettings::getFlag("MonitorPasses", false);
 
-    m_GeometryPass = std::make_shared<GeometryPass>(m_Width, m_Height, &m_GBuffer, m_World.get(), m_DumpGBuffer);
-    m_LightingPass = std::make_shared<LightingPass>(m_Width, m_Height, m_OutputFBO, &m_GBuffer, m_World);
+    createScenePasses();
     m_AmbientPass = std::make_shared<AmbientPass>(&m_GBuffer);
-    m_BrightPass = std::make_shared<BrightPass>(&m_GBuffer, m_OutputFBO, m_Width, m_Height);
-    m_LenseFlarePass = std::make_shared<LenseFlarePass>(&m_GBuffer, m_OutputFBO, m_Width, m_Height, m_World.get());
-    m_GUIPass = std::make_shared<GUIPass>(m_OutputFBO, m_World);
+    m_BrightPass = std::make_shared<BrightPass>(&m_GBuffer, m_OutputFBO, m_SceneWidth, m_SceneHeight);
+    // The overlay goes straight into the window, over the stretched scene,
+    // so that its text stays sharp at any scene scale.
+    m_GUIPass = std::make_shared<GUIPass>(0, m_World);
     controls->setGuiPass(m_GUIPass);
 
     if (m_MonitorPasses) {
@@ -111,8 +122,8 @@ void Renderer::createOutputFramebuffer()
 // size keeps the names and gives the two textures new storage.
 void Renderer::allocateOutputTextures()
 {
-    const auto width = static_cast<GLsizei>(m_Width);
-    const auto height = static_cast<GLsizei>(m_Height);
+    const auto width = static_cast<GLsizei>(m_SceneWidth);
+    const auto height = static_cast<GLsizei>(m_SceneHeight);
     glBindTexture(GL_TEXTURE_2D, m_OutputTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, width, height, 0, GL_RGB, GL_FLOAT, nullptr);
     glBindTexture(GL_TEXTURE_2D, m_OutputDepthTexture);
@@ -122,45 +133,79 @@ void Renderer::allocateOutputTextures()
 
 bool Renderer::resize(unsigned int width, unsigned int height)
 {
-    if (width == m_Width && height == m_Height) {
-        return true;
-    }
     const auto largest = static_cast<unsigned int>(largestDrawableSide());
     if (width > largest || height > largest) {
         std::cout << "Window size " << width << "x" << height << " is too large for the OpenGL driver (at most "
                   << largest << " pixels a side); the picture stays " << m_Width << "x" << m_Height << "\n";
         return false;
     }
-    // Everything that can fail is made first, so that a failure leaves the
-    // renderer as it was.
-    try {
-        GBuffer gBuffer(width, height);
-        auto brightPass = std::make_shared<BrightPass>(&m_GBuffer, m_OutputFBO, width, height);
-        m_GBuffer = std::move(gBuffer);
-        m_BrightPass = std::move(brightPass);
-    } catch (const Helpers::ExceptionWithMsg& error) {
-        // A minimised window has no size to report about.
-        if (width > 0 && height > 0) {
-            std::cout << "Window size " << width << "x" << height << " is too small to draw; the picture stays "
-                      << m_Width << "x" << m_Height << " (" << error.m_Message << ")\n";
-        }
+    return rebuild(width, height, m_SceneScale);
+}
+
+bool Renderer::setSceneScale(float scale)
+{
+    if (keepsFullResolution()) {
         return false;
     }
-    m_Width = width;
-    m_Height = height;
-    allocateOutputTextures();
-    // The geometry pass and the message screens draw with the viewport the
-    // last frame left, which was the old size.
-    glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
-    m_Camera.resize(width, height);
-    // Shaders and textures come from their caches: these rebuild in no time.
-    m_GeometryPass = std::make_shared<GeometryPass>(m_Width, m_Height, &m_GBuffer, m_World.get(), m_DumpGBuffer);
-    m_LightingPass = std::make_shared<LightingPass>(m_Width, m_Height, m_OutputFBO, &m_GBuffer, m_World);
-    m_LenseFlarePass = std::make_shared<LenseFlarePass>(&m_GBuffer, m_OutputFBO, m_Width, m_Height, m_World.get());
-    m_GUIPass->layOut(static_cast<int>(width), static_cast<int>(height));
-    m_World->m_Width = static_cast<int>(width);
-    m_World->m_Height = static_cast<int>(height);
+    return rebuild(m_Width, m_Height, std::clamp(scale, kLowestSceneScale, 1.0f));
+}
+
+int Renderer::scenePercent() const
+{
+    if (drawsAtFullResolution()) {
+        return 100;
+    }
+    return std::min(99, static_cast<int>(std::lround(100.0 * m_SceneWidth / m_Width)));
+}
+
+bool Renderer::rebuild(unsigned int width, unsigned int height, float scale)
+{
+    const unsigned int sceneWidth = sceneSide(width, scale);
+    const unsigned int sceneHeight = sceneSide(height, scale);
+    if (sceneWidth != m_SceneWidth || sceneHeight != m_SceneHeight) {
+        // Everything that can fail is made first, so that a failure leaves the
+        // renderer as it was.
+        try {
+            GBuffer gBuffer(sceneWidth, sceneHeight);
+            auto brightPass = std::make_shared<BrightPass>(&m_GBuffer, m_OutputFBO, sceneWidth, sceneHeight);
+            m_GBuffer = std::move(gBuffer);
+            m_BrightPass = std::move(brightPass);
+        } catch (const Helpers::ExceptionWithMsg& error) {
+            // A minimised window has no size to report about.
+            if (width > 0 && height > 0) {
+                std::cout << "Window size " << width << "x" << height << " is too small to draw; the picture stays "
+                          << m_Width << "x" << m_Height << " (" << error.m_Message << ")\n";
+            }
+            return false;
+        }
+        m_SceneWidth = sceneWidth;
+        m_SceneHeight = sceneHeight;
+        allocateOutputTextures();
+        createScenePasses();
+    }
+    m_SceneScale = scale;
+    if (width != m_Width || height != m_Height) {
+        m_Width = width;
+        m_Height = height;
+        // The message screens draw with the viewport the last frame left,
+        // which was the old size.
+        glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+        m_Camera.resize(width, height);
+        m_GUIPass->layOut(static_cast<int>(width), static_cast<int>(height));
+        m_World->m_Width = static_cast<int>(width);
+        m_World->m_Height = static_cast<int>(height);
+    }
     return true;
+}
+
+// Shaders and textures come from their caches: these rebuild in no time.
+void Renderer::createScenePasses()
+{
+    m_GeometryPass =
+        std::make_shared<GeometryPass>(m_SceneWidth, m_SceneHeight, &m_GBuffer, m_World.get(), m_DumpGBuffer);
+    m_LightingPass = std::make_shared<LightingPass>(m_SceneWidth, m_SceneHeight, m_OutputFBO, &m_GBuffer, m_World);
+    m_LenseFlarePass =
+        std::make_shared<LenseFlarePass>(&m_GBuffer, m_OutputFBO, m_SceneWidth, m_SceneHeight, m_World.get());
 }
 
 void Renderer::render(const Worlds::GameState& state)
@@ -184,9 +229,8 @@ void Renderer::render(const Worlds::GameState& state)
     timed(4, [this] { m_LenseFlarePass->render(); });
     renderParticles(dt);
     renderShot(dt);
-    timed(5, [this, &state] { m_GUIPass->render(state); });
-    renderPointers();
     present();
+    renderOverlay();
     if (m_MonitorPasses) {
         writePassTimes();
     }
@@ -223,7 +267,14 @@ void Renderer::showAgain()
         renderReplacementScreen(m_ShownState);
     } else {
         present();
+        renderOverlay();
     }
+}
+
+void Renderer::renderOverlay()
+{
+    timed(5, [this] { m_GUIPass->render(m_ShownState); });
+    renderPointers();
 }
 
 void Renderer::prepareFrame()
@@ -266,7 +317,6 @@ void Renderer::renderShot(float dt)
         addBeam(corners, glm::vec3(m_World->m_Ship.m_ModelMatrix * glm::vec4(muzzle, 1.0f)), shot.end,
                 m_CameraPosition);
     }
-    // Into the output image, which stays bound for the overlay's life bar.
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_OutputFBO);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
@@ -299,7 +349,8 @@ void Renderer::present() const
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     const auto width = static_cast<GLint>(m_Width);
     const auto height = static_cast<GLint>(m_Height);
-    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glBlitFramebuffer(0, 0, static_cast<GLint>(m_SceneWidth), static_cast<GLint>(m_SceneHeight), 0, 0, width, height,
+                      GL_COLOR_BUFFER_BIT, GL_LINEAR);
     glViewport(0, 0, width, height);
 }
 

@@ -32,6 +32,8 @@ namespace Orbivane::Rendering {
 // output image, adds the effects and the overlay, and shows the result.
 class Renderer {
 public:
+    static constexpr float kLowestSceneScale = 0.25f;
+
     Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worlds::World> world,
              const std::shared_ptr<Controls>& controls);
     ~Renderer();
@@ -39,8 +41,8 @@ public:
     Renderer& operator=(const Renderer&) = delete;
 
     void render(const Worlds::GameState& state);
-    // The last frame once more without drawing anything anew: the output
-    // image, or the message screen that replaced the scene.
+    // The last frame once more without drawing the scene anew: the output
+    // image with its overlay, or the message screen that replaced the scene.
     void showAgain();
     // Draws the next frames at a new window size: the camera's aspect, the
     // G-buffer, the output image, the glow chain, the flare and the overlay
@@ -48,10 +50,26 @@ public:
     // G-buffer cannot be made for keeps the last good size; returns whether
     // the new size was taken.
     bool resize(unsigned int width, unsigned int height);
+    // Draws the scene (every pass from the G-buffer through the particles) at
+    // `scale` times the window's size, 0.25 to 1, stretched over the window;
+    // the overlay keeps the window's own resolution. With the G-buffer dump or
+    // the pass timings on, the scene stays at full size, so that their files
+    // keep their sizes; returns whether the scale was taken.
+    bool setSceneScale(float scale);
+    bool keepsFullResolution() const { return m_DumpGBuffer || m_MonitorPasses; }
+    bool drawsAtFullResolution() const { return m_SceneWidth == m_Width && m_SceneHeight == m_Height; }
+    // The scene's width in whole percent of the window's; below 100 whenever
+    // the scene is drawn smaller than the window.
+    int scenePercent() const;
     void createOutputFramebuffer();
 
+    // The window's size in pixels, which the overlay is drawn at.
     unsigned int m_Width;
     unsigned int m_Height;
+    float m_SceneScale = 1.0f;
+    // The size every pass of the scene draws at.
+    unsigned int m_SceneWidth;
+    unsigned int m_SceneHeight;
     std::shared_ptr<Worlds::World> m_World;
     Camera m_Camera;
     glm::vec3 m_CameraPosition{0.0f};
@@ -97,6 +115,11 @@ public:
 
 private:
     void allocateOutputTextures();
+    // The overlay of the last frame's state, in window pixels over the scene.
+    void renderOverlay();
+    // Takes a new window size, scene scale or both; see resize.
+    bool rebuild(unsigned int width, unsigned int height, float scale);
+    void createScenePasses();
     // The level introduction and the end-of-game messages show instead of the scene.
     bool renderReplacementScreen(const Worlds::GameState& state);
     template <typename Pass>

@@ -14,6 +14,7 @@
 // Models are imported with the game's flags. Back faces are culled, textures are
 // clamped to their edges and bodies collide by radius, so a hole, an inverted
 // face, a coordinate outside [0, 1] or a body of the wrong size would show.
+// The coarser levels of the rock and the sun are held to the same.
 TEST(ModelAssets, EveryModelIsAClosedOutwardTexturedTriangleMeshOfItsSize)
 {
     constexpr float kAny = std::numeric_limits<float>::max();
@@ -24,7 +25,9 @@ TEST(ModelAssets, EveryModelIsAClosedOutwardTexturedTriangleMeshOfItsSize)
         bool lightVolume;  // its flat faces must not cut into the unit sphere it stands for
     } models[] = {{"Ship.obj", 0.0f, kAny, false}, {"ShipEngine.obj", 0.0f, kAny, false},
                   {"Asteroid.obj", 3.0f, 6.5f, false}, {"BlackHole.obj", 4.75f, 11.0f, false},
-                  {"GenericSphere.obj", 0.99f, 1.02f, true}, {"LightVolume.obj", 0.99f, 1.06f, true}};
+                  {"GenericSphere.obj", 0.99f, 1.02f, true}, {"LightVolume.obj", 0.99f, 1.06f, true},
+                  {"Asteroid_lod1.obj", 3.0f, 6.5f, false}, {"Asteroid_lod2.obj", 3.0f, 6.5f, false},
+                  {"GenericSphere_lod1.obj", 0.99f, 1.02f, true}, {"GenericSphere_lod2.obj", 0.99f, 1.07f, true}};
     for (const auto& model : models) {
         SCOPED_TRACE(model.name);
         Assimp::Importer importer;

@@ -258,7 +258,7 @@ TEST_F(ControlsTest, SwitchesNameTheirNewStateInTheTitleAndConsole)
     EXPECT_EQ(Orbivane::Helpers::TextureManager::instance().sampleMode(), 0);
 }
 
-TEST_F(ControlsTest, FrameRateReadOutFollowsTheSwitchTitle)
+TEST_F(ControlsTest, FrameRateReadOutFollowsTheSwitchTitleAndNamesAScaledScene)
 {
     const std::string switched = std::string(kTitle) + " Frustum Culling ON";
     hold({XK_F8});
@@ -274,6 +274,13 @@ TEST_F(ControlsTest, FrameRateReadOutFollowsTheSwitchTitle)
     }
     EXPECT_EQ(titleAfterFrame(t + 0.0405), switched + " FPS: 24, deltaT unfiltered: 40ms\n");
     EXPECT_EQ(m_Controls->m_Title, switched);
+    // A scene drawn below the window's resolution is named, in percent of its width.
+    m_Controls->m_ScenePercent = 50;
+    for (int i = 0; i < 30; ++i) {
+        frame(t += 0.0405);
+    }
+    const std::string scaled = titleAfterFrame(t + 0.0405);
+    EXPECT_EQ(scaled.substr(scaled.find(", deltaT")), ", deltaT unfiltered: 40ms, scene: 50%\n") << scaled;
 }
 
 // P arrives as a key event. While paused the flying keys and the mouse do

@@ -39,10 +39,11 @@ AssetDir::AssetDir()
     OrbivaneTest::ensureGLContext();
     const fs::path root = m_Dir.path();
     fs::create_directory_symlink(OrbivaneTest::gameDir() / "shader", root / "shader");
-    for (const char* model : {"Ship", "ShipEngine", "Asteroid", "BlackHole"}) {
+    for (const char* model : {"Ship", "ShipEngine", "Asteroid", "Asteroid_lod1", "Asteroid_lod2", "BlackHole"}) {
         m_Dir.writeFile(std::string("res/models/") + model + ".obj", QuadObj);
     }
-    for (const char* sphere : {"res/models/GenericSphere.obj", "res/models/LightVolume.obj"}) {
+    for (const char* sphere : {"res/models/GenericSphere.obj", "res/models/GenericSphere_lod1.obj",
+                               "res/models/GenericSphere_lod2.obj", "res/models/LightVolume.obj"}) {
         fs::create_symlink(OrbivaneTest::gameDir() / sphere, root / sphere);
     }
     const fs::path textures = root / "res" / "textures";

@@ -42,11 +42,12 @@ SceneMeasure measure(const OrbivaneTest::WindowImage& image)
 // The game as a player starts it shows the lit scene: among its bright
 // pixels are several clearly different colours (lit rock, suns, sky, the
 // ship), not one flat fill, and the picture covers the whole window: the
-// sky shows in its top rows as in its bottom ones. The window is read until
-// the scene shows, since a loaded machine may take seconds to the first frame.
+// sky shows in its top rows as in its bottom ones, also when the scene is
+// drawn at half the window's size. The window is read until the scene
+// shows, since a loaded machine may take seconds to the first frame.
 TEST(GameScreenTest, TheWindowShowsALitSceneOfSeveralColours)
 {
-    const OrbivaneTest::TempWorkDir dir("LevelsEnabled=0\nInvulnerable=1\n");
+    const OrbivaneTest::TempWorkDir dir("LevelsEnabled=0\nInvulnerable=1\nRenderScale=0.5\n");
     OrbivaneTest::GameProcess game(dir.path());
     const auto window = game.waitForWindow("KOLM 2015: Orbivane", 60s);
     ASSERT_TRUE(window.has_value()) << game.output();

@@ -12,8 +12,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <tuple>
 
@@ -40,11 +42,13 @@ class RendererTest : public testing::Test {
 protected:
     explicit RendererTest(const std::string& settings = "LevelsEnabled=0\n") : m_Dir(settings)
     {
-        OrbivaneTest::ensureGLContext();
+        GLFWwindow* window = OrbivaneTest::ensureGLContext();
         std::srand(7);
         m_World = OrbivaneTest::quietWorld(Width, Height);
         m_Renderer = makeRenderer(Width, Height);
-        // The game's window has the renderer's size; the shared test window does not.
+        // The game's window has the renderer's size, and the overlay is drawn into it.
+        glfwSetWindowSize(window, Width, Height);
+        glfwSwapBuffers(window);
         glViewport(0, 0, Width, Height);
         m_World->m_Asteroids.clear();
         m_World->m_Lights.clear();
@@ -116,11 +120,11 @@ protected:
         return m_Renderer->m_Camera.m_Eye + glm::vec3(0.0f, 0.0f, distanceFromEye);
     }
 
-    glm::ivec2 pixelOf(const glm::vec3& position) const
+    glm::ivec2 pixelOf(const glm::vec3& position, const glm::vec2& sceneSize = glm::vec2(Width, Height)) const
     {
         const glm::vec4 clip = m_Renderer->m_ProjectionMatrix * m_Renderer->m_ViewMatrix * glm::vec4(position, 1.0f);
         const glm::vec2 ndc = glm::vec2(clip) / clip.w;
-        return glm::ivec2((ndc * 0.5f + 0.5f) * glm::vec2(Width, Height));
+        return glm::ivec2((ndc * 0.5f + 0.5f) * sceneSize);
     }
 
     OrbivaneTest::TempWorkDir m_Dir;
@@ -428,7 +432,10 @@ TEST_F(RendererTest, TheReticleMarksWhatTheLaserHitsAndTheHitShows)
     const auto spot = [this](const std::function<bool(const glm::vec4&)>& test) {
         return OrbivaneTest::spotWhere(m_Renderer->m_OutputFBO, Width, Height, test);
     };
-    const auto reticle = spot([](const glm::vec4& c) { return c.g > 0.85f && c.g - c.r > 0.35f && c.g - c.b > 0.25f; });
+    // The reticle is part of the overlay, drawn into the window, whose 8 bits
+    // give the life bar's green (0.85) as a little more.
+    const auto reticle = OrbivaneTest::spotWhere(
+        0, Width, Height, [](const glm::vec4& c) { return c.g > 0.88f && c.g - c.r > 0.35f && c.g - c.b > 0.25f; });
     const auto rock = OrbivaneTest::spotWhere(m_Renderer->m_GBuffer.m_FBO, Width, Height, [&](const glm::vec4& p) {
         return p.w == 1.0f && glm::distance(glm::vec3(p), ahead) < 6.0f;
     });
@@ -475,7 +482,7 @@ TEST_F(RendererTest, TheShipBlinksInItsGraceAndAnArrowLeadsToTheBlackHole)
     for (const auto& [blackHole, way] : cases) {
         m_World->m_BlackHole.m_Position = blackHole;
         m_Renderer->render(Playing);
-        const auto arrow = OrbivaneTest::spotWhere(m_Renderer->m_OutputFBO, Width, Height, [](const glm::vec4& c) {
+        const auto arrow = OrbivaneTest::spotWhere(0, Width, Height, [](const glm::vec4& c) {
             return c.r > 0.85f && c.g > 0.6f && c.g < 0.85f && c.b < 0.45f;
         });
         EXPECT_EQ(arrow.count > 20, way != glm::vec2(0.0f)) << way.x << ", " << way.y;
@@ -485,14 +492,160 @@ TEST_F(RendererTest, TheShipBlinksInItsGraceAndAnArrowLeadsToTheBlackHole)
     }
 }
 
+// The help over a black sky, as the window shows it: the pixels where the
+// text inks a black background. A scene drawn smaller must not change them,
+// at the first size or after a resize.
+TEST_F(RendererTest, OverlayKeepsTheWindowsResolutionAtEveryScale)
+{
+    GLFWwindow* window = OrbivaneTest::ensureGLContext();
+    m_World->m_Skybox.m_Cubemap = 0;
+    const auto inkOverBlack = [&](unsigned width, unsigned height, float scale) {
+        glfwSetWindowSize(window, static_cast<int>(width), static_cast<int>(height));
+        glfwSwapBuffers(window);
+        EXPECT_TRUE(m_Renderer->resize(width, height) && m_Renderer->setSceneScale(scale));
+        m_Renderer->render(Playing);
+        std::vector<unsigned char> shown[2];
+        for (const bool help : {true, false}) {
+            m_Renderer->m_GUIPass->m_ShowHelp = help;
+            m_Renderer->showAgain();
+            shown[help ? 0 : 1].resize(width * height * 3);
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+            glReadBuffer(GL_BACK);
+            glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_RGB, GL_UNSIGNED_BYTE,
+                         shown[help ? 0 : 1].data());
+        }
+        std::map<std::size_t, int> ink;
+        for (std::size_t i = 0; i < shown[0].size(); i += 3) {
+            if (shown[1][i] + shown[1][i + 1] + shown[1][i + 2] == 0 && shown[0][i] != 0) {
+                ink[i / 3] = shown[0][i] << 16 | shown[0][i + 1] << 8 | shown[0][i + 2];
+            }
+        }
+        return ink;
+    };
+    for (const auto& [width, height] : {std::pair(Width, Height), {320u, 180u}}) {
+        const auto sharp = inkOverBlack(width, height, 1.0f);
+        const auto scaled = inkOverBlack(width, height, 0.5f);
+        // Where the scene's edges stretch out, a pixel's background may be black at one scale only.
+        std::size_t both = 0, differing = 0;
+        for (const auto& [pixel, colour] : sharp) {
+            both += scaled.count(pixel);
+            differing += scaled.count(pixel) == 1 && scaled.at(pixel) != colour ? 1 : 0;
+        }
+        EXPECT_GT(sharp.size(), 1000u);
+        EXPECT_GE(both, sharp.size() * 95 / 100) << width << "x" << height;
+        EXPECT_EQ(differing, 0u) << width << "x" << height;
+    }
+    glfwSetWindowSize(window, 64, 64);
+}
+
+// The scene's targets take the scaled size, rounded, and never less than a
+// glow chain can be made for, and the scene fills them: a rock ahead lies
+// where the camera puts it. The read-out's share follows the width.
+TEST_F(RendererTest, SceneIsDrawnAtItsScaleOfTheWindow)
+{
+    const auto sizeOf = [](GLuint texture) {
+        GLint size[2] = {};
+        glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_WIDTH, &size[0]);
+        glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_HEIGHT, &size[1]);
+        return std::pair<unsigned, unsigned>(size[0], size[1]);
+    };
+    const std::tuple<unsigned, unsigned, float, std::pair<unsigned, unsigned>, int> cases[] = {
+        {Width, Height, 0.5f, {100, 50}, 50}, {Width, Height, 0.333f, {67, 33}, 34},
+        {301, 101, 1.0f, {301, 101}, 100}, {301, 101, 0.25f, {75, 25}, 25}, {40, 20, 0.25f, {12, 12}, 30}};
+    const auto rock = addAsteroid(onAxis(12.0f) + glm::vec3(4.0f, 2.0f, 0.0f));
+    for (const auto& [width, height, scale, scene, percent] : cases) {
+        ASSERT_TRUE(m_Renderer->resize(width, height) && m_Renderer->setSceneScale(scale));
+        for (const GLuint texture : {m_Renderer->m_GBuffer.m_Textures[0], m_Renderer->m_GBuffer.m_DepthTexture,
+                                     m_Renderer->m_OutputTexture}) {
+            EXPECT_EQ(sizeOf(texture), scene) << width << "x" << height << " at " << scale;
+        }
+        EXPECT_EQ(m_Renderer->m_BrightPass->m_Width, scene.first);
+        EXPECT_EQ(m_Renderer->scenePercent(), percent);
+        m_Renderer->render(Playing);
+        EXPECT_EQ(gBufferAt(pixelOf(rock->m_Position, glm::vec2(scene.first, scene.second)), 0).w, 1.0f);
+        GLint viewport[4] = {};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(std::vector<GLint>(viewport + 2, viewport + 4), (std::vector<GLint>{GLint(width), GLint(height)}));
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// A rock and a sun fly from far away up to the camera through every mesh of
+// their shapes. At every step, drawing them from the mesh chosen changes the
+// scene (the game's first window, drawn at half its size) by no more than
+// moving them by half a pixel would, give or take one pixel wholly changed:
+// no switch of mesh can show as a jump.
+TEST_F(RendererTest, FarBodiesTakeCoarserMeshesWithoutAVisibleChange)
+{
+    constexpr int width = 320, height = 160;
+    ASSERT_TRUE(m_Renderer->resize(2 * width, 2 * height) && m_Renderer->setSceneScale(0.5f));
+    const std::shared_ptr<Entity> bodies[] = {addAsteroid(onAxis(400.0f)), addSun(onAxis(400.0f), Red)};
+    const auto picture = [this] {
+        m_Renderer->prepareFrame();
+        m_Renderer->m_GeometryPass->render(m_Renderer->m_ViewMatrix, m_Renderer->m_ProjectionMatrix);
+        m_Renderer->m_LightingPass->render(m_Renderer->m_CameraPosition);
+        m_Renderer->m_AmbientPass->render();
+        m_Renderer->m_BrightPass->blur();
+        m_Renderer->m_BrightPass->blend();
+        std::vector<unsigned char> rgb(width * height * 3);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Renderer->m_OutputFBO);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return rgb;
+    };
+    // Squared error, and pixels that differ by more than 4/255 in a channel.
+    const auto difference = [](const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+        std::pair<long, int> sum{0, 0};
+        for (std::size_t i = 0; i < a.size(); i += 3) {
+            int largest = 0;
+            for (std::size_t c = i; c < i + 3; ++c) {
+                sum.first += (a[c] - b[c]) * (a[c] - b[c]);
+                largest = std::max(largest, std::abs(a[c] - b[c]));
+            }
+            sum.second += largest > 4 ? 1 : 0;
+        }
+        return sum;
+    };
+    std::set<Orbivane::Models::Model*> drawn[2];
+    for (float distance = 400.0f; distance > 1.5f; distance *= 0.9f) {
+        bodies[0]->m_Position = onAxis(distance + 10.0f) + glm::vec3(-0.03f * distance - 1.0f, 0.0f, 0.0f);
+        bodies[1]->m_Position = onAxis(distance) + glm::vec3(0.05f * distance, 0.0f, 0.0f);
+        const auto chosen = picture();
+        std::shared_ptr<Orbivane::Models::DetailLevels> levels[2];
+        for (int i = 0; i < 2; ++i) {
+            drawn[i].insert(bodies[i]->m_Model.get());
+            levels[i] = std::exchange(bodies[i]->m_DetailLevels, nullptr);
+            bodies[i]->m_Model = levels[i]->m_Levels.front().model;
+        }
+        const auto finest = picture();
+        for (const auto& body : bodies) {
+            const float pixelsPerUnit = m_Renderer->m_ProjectionMatrix[1][1] * 0.5f * height /
+                (body->m_Position.z - m_Renderer->m_CameraPosition.z);
+            body->m_Position.x += 0.5f / pixelsPerUnit;
+        }
+        const auto moved = difference(picture(), finest);
+        const auto switched = difference(chosen, finest);
+        EXPECT_LE(switched.first, moved.first + 3 * 255 * 255) << "at " << distance;
+        EXPECT_LE(switched.second, moved.second + 1) << "at " << distance;
+        for (int i = 0; i < 2; ++i) {
+            bodies[i]->m_DetailLevels = levels[i];
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(drawn[i].size(), bodies[i]->m_DetailLevels->m_Levels.size()) << "body " << i;
+    }
+}
+
 // Whole frames as the game draws them, with both diagnostics switched on.
 class DiagnosticsTest : public RendererTest {
 protected:
     DiagnosticsTest() : RendererTest("LevelsEnabled=0\nDumpGBuffer=1\nMonitorPasses=1\n") {}
 };
 
+// The diagnostic files keep their sizes: the scene stays at full size.
 TEST_F(DiagnosticsTest, FullFramesRewriteThirteenImagesAndAppendOneTimingLineEach)
 {
+    EXPECT_FALSE(m_Renderer->setSceneScale(0.5f));
     const fs::path out = m_Dir.path() / "out";
     m_Renderer->render(Playing);
     EXPECT_FALSE(fs::exists(out));

@@ -1,3 +1,4 @@
+#include "models/DetailLevels.h"
 #include "models/Model.h"
 #include "services/FailureOf.h"
 #include "support/GLTestContext.h"
@@ -7,6 +8,7 @@
 #include <assimp/Importer.hpp>
 #include <assimp/cexport.h>
 #include <assimp/scene.h>
+#include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -83,4 +85,22 @@ TEST_F(ModelTest, PolygonsAreTriangulatedWithTheirAttributesAndLinesAndPointsSki
         corners.emplace_back(mixed.m_Meshes->front().m_Vertices.at(index).position);
     }
     EXPECT_EQ(corners, (std::vector<glm::vec2>{{0, 0}, {1, 0}, {0, 1}, {1, 0}, {1, 1}, {0, 1}}));
+}
+
+// A coarser level whose geometric error is missing or unreadable is never
+// drawn, however far away the body is; a readable one is, once far enough.
+TEST_F(ModelTest, DetailLevelsTakeACoarserMeshOnlyWithItsGeometricError)
+{
+    m_Dir.writeFile("Rock.obj", kBareTriangle);
+    m_Dir.writeFile("Rock_lod1.obj", std::string("# Rock_lod1.obj\n# geometric error: 0.5\n") + kBareTriangle);
+    const glm::mat4 farAway = glm::perspective(1.0f, 2.0f, 0.1f, 5000.0f) *
+        glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, 0.0f, -2000.0f));
+    for (const char* header : {"# geometric error: 0.5\n", "", "# geometric error: 0.5x\n", "# geometric error: -1\n"}) {
+        m_Dir.writeFile("Rock_lod2.obj", std::string("# Rock_lod2.obj\n") + header + kBareTriangle);
+        const Orbivane::Models::DetailLevels levels("Rock.obj", 2);
+        const Model* expected = levels.m_Levels[header == std::string("# geometric error: 0.5\n") ? 2 : 1].model.get();
+        EXPECT_EQ(levels.forScene(farAway, 640, 320).get(), expected) << header;
+        EXPECT_EQ(levels.forScene(glm::perspective(1.0f, 2.0f, 0.1f, 50.0f), 640, 320).get(),
+                  levels.m_Levels[0].model.get());
+    }
 }

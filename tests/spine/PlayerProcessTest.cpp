@@ -194,11 +194,12 @@ TEST_F(PlayerProcessTest, PauseKeepsTheLifeAndThePictureAtANewSizeSwitchesAnswer
 // goes on for the rest of its second before the level starts.
 // The player then turns on the score table, the help, transparency and the
 // frame rate, drags the window larger, goes full screen with F11 and back
-// with Alt+Enter, and pauses and goes full screen again: the scene fills
-// every size, the switches stay on, and the window returns to its place.
+// with Alt+Enter, and pauses and goes full screen again: the scene, drawn at
+// half the window's size, fills every size, the switches stay on, and the
+// window returns to its place.
 TEST_F(PlayerProcessTest, PausedIntroKeepsTheMissionWhileTheFocusComesAndGoesAndTheSceneFillsEverySize)
 {
-    ASSERT_NO_FATAL_FAILURE(start("Invulnerable=1\n", "Ann|12\n"));
+    ASSERT_NO_FATAL_FAILURE(start("Invulnerable=1\nRenderScale=0.5\n", "Ann|12\n"));
     m_Input.tap(XK_p);
     ASSERT_TRUE(shows([](const WindowImage& image) { return showsMission(image) && showsPaused(image); }))
         << "the mission left the screen at the pause";
@@ -244,6 +245,7 @@ TEST_F(PlayerProcessTest, PausedIntroKeepsTheMissionWhileTheFocusComesAndGoesAnd
     m_Input.tap(XK_F11);
     EXPECT_TRUE(fills(screen, {0, 0}, true)) << "full screen while paused";
     EXPECT_EQ(title().rfind(switched + " ", 0), 0u) << title();
+    EXPECT_NE(title().find(", scene: 50%\n"), std::string::npos) << title();
 
     m_Game->requestClose(m_Window);
     EXPECT_EQ(m_Game->waitForExit(60s), 0) << m_Game->output();

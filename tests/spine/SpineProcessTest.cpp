@@ -88,10 +88,15 @@ private:
 
 }
 
-// The first start writes the settings file before anything else.
+// The first start writes the settings file before anything else. A returning
+// player's game starts at the scene scale the last one ended with and keeps
+// it for the next start; a game closed during the introduction never
+// measured a frame of the scene, so the scale stays.
 TEST_F(SpineProcessTest, DefaultStartWritesTheSettingsFileAndOpensA640By320Window)
 {
+    m_Dir.writeFile("renderscale.txt", "0.4\n");
     const std::string output = runAndClose(640, 320);
+    EXPECT_EQ(m_Dir.readFile("renderscale.txt"), "0.40\n");
     // The start-up lines come in the order the game is built.
     std::size_t at = 0;
     for (const std::string line : {"Orbivane.ini written with the default settings\n",
@@ -107,10 +112,12 @@ TEST_F(SpineProcessTest, DefaultStartWritesTheSettingsFileAndOpensA640By320Windo
     EXPECT_EQ(output.rfind("Orbivane.ini written", 0), 0u);
 }
 
-// A file the player wrote is never rewritten; a bad volume gives its default and a console line.
+// A file the player wrote is never rewritten; a bad volume gives its default
+// and a console line. A fixed scene scale has nothing to keep for the next start.
 TEST_F(SpineProcessTest, SettingsChooseTheWindowSizeAndDebugOutput)
 {
-    const std::string settings = "FullScreen=2\r\nWidth=800\r\nHeight=600\r\nGLDebugMessages=1\r\nVSync=0\r\nVolume=150\r\n";
+    const std::string settings = "FullScreen=2\r\nWidth=800\r\nHeight=600\r\nGLDebugMessages=1\r\nVSync=0\r\n"
+                                 "Volume=150\r\nRenderScale=0.5\r\n";
     m_Dir.writeFile("Orbivane.ini", settings);
     const std::string enabled = "Debug output enabled. Disable via INI setting: GLDebugMessages\n"
                                 "Debug Output available!\n"
@@ -119,6 +126,7 @@ TEST_F(SpineProcessTest, SettingsChooseTheWindowSizeAndDebugOutput)
     EXPECT_EQ(output.substr(0, enabled.size()), enabled);
     EXPECT_NE(output.find("Orbivane.ini: Volume=150 is not a whole number from 0 to 100; using 100\n"), std::string::npos);
     EXPECT_EQ(m_Dir.readFile("Orbivane.ini"), settings);
+    EXPECT_FALSE(std::filesystem::exists(m_Dir.path() / "renderscale.txt"));
 }
 
 // Mesa told to offer a 4.2 context without either debug extension. A bad

@@ -66,7 +66,7 @@ PixelSpot spotWhere(GLuint framebuffer, int width, int height, const std::functi
 {
     std::vector<glm::vec4> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    glReadBuffer(static_cast<GLenum>(GL_COLOR_ATTACHMENT0 + attachment));
+    glReadBuffer(framebuffer == 0 ? GL_BACK : static_cast<GLenum>(GL_COLOR_ATTACHMENT0 + attachment));
     glReadPixels(0, 0, width, height, GL_RGBA, GL_FLOAT, pixels.data());
     PixelSpot spot;
     glm::vec2 sum(0.0f);

@@ -32,8 +32,9 @@ inline GLint integerState(GLenum name)
 // One RGBA float pixel of a colour attachment of `framebuffer`.
 glm::vec4 readPixel(GLuint framebuffer, int x, int y, int attachment = 0);
 
-// The pixels of a colour attachment that pass `test`: how many, and their
-// mean position (x right, y up from the lower left corner).
+// The pixels of a colour attachment, or of the window's back buffer for
+// framebuffer 0, that pass `test`: how many, and their mean position (x
+// right, y up from the lower left corner).
 struct PixelSpot {
     int count = 0;
     glm::vec2 centre{-1.0f};

@@ -12,8 +12,6 @@ namespace AssetGen {
 
 namespace {
 
-// Quads per cube edge.
-constexpr int kCells = 16;
 // A little over the collision radius of 5, so that the mean radius lands on 5
 // once the craters have dug in.
 constexpr float kRadius = 5.15f;
@@ -48,7 +46,7 @@ float equalAngle(float coordinate)
 
 }
 
-MeshBuilder AsteroidShape::build()
+MeshBuilder AsteroidShape::build(int cells)
 {
     const std::vector<Crater> craters = scatterCraters();
     const CubeFace faces[] = {{{1, 0, 0}, {0, 0, -1}, {0, 1, 0}}, {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
@@ -57,7 +55,7 @@ MeshBuilder AsteroidShape::build()
     MeshBuilder mesh;
     SharedPositions shared;
     for (const CubeFace& face : faces) {
-        addFace(mesh, shared, face, craters);
+        addFace(mesh, shared, face, craters, cells);
     }
     // The rock texture is a latitude-longitude map. Its seam meridian runs
     // along grid lines of the cube, so no triangle crosses it.
@@ -103,15 +101,15 @@ glm::vec3 AsteroidShape::surfacePoint(const glm::vec3& cubePoint, const std::vec
 }
 
 void AsteroidShape::addFace(MeshBuilder& mesh, SharedPositions& shared, const CubeFace& face,
-                            const std::vector<Crater>& craters)
+                            const std::vector<Crater>& craters, int cells)
 {
     std::vector<MeshBuilder::Corner> grid;
-    for (int j = 0; j <= kCells; ++j) {
-        for (int i = 0; i <= kCells; ++i) {
+    for (int j = 0; j <= cells; ++j) {
+        for (int i = 0; i <= cells; ++i) {
             // Written as one rounded quotient, a coordinate and its negation on
             // the neighbouring face are bit-identical, so edge points are shared.
-            const float s = static_cast<float>(2 * i - kCells) / kCells;
-            const float t = static_cast<float>(2 * j - kCells) / kCells;
+            const float s = static_cast<float>(2 * i - cells) / static_cast<float>(cells);
+            const float t = static_cast<float>(2 * j - cells) / static_cast<float>(cells);
             const glm::vec3 cubePoint = face.normal + face.across * s + face.up * t;
             const PositionKey key{cubePoint.x, cubePoint.y, cubePoint.z};
             auto found = shared.find(key);
@@ -121,9 +119,9 @@ void AsteroidShape::addFace(MeshBuilder& mesh, SharedPositions& shared, const Cu
             grid.push_back({found->second, {0.0f, 0.0f}});
         }
     }
-    const auto at = [&grid](int i, int j) { return grid[static_cast<std::size_t>(j * (kCells + 1) + i)]; };
-    for (int j = 0; j < kCells; ++j) {
-        for (int i = 0; i < kCells; ++i) {
+    const auto at = [&grid, cells](int i, int j) { return grid[static_cast<std::size_t>(j * (cells + 1) + i)]; };
+    for (int j = 0; j < cells; ++j) {
+        for (int i = 0; i < cells; ++i) {
             // Alternating diagonals avoid a visible grain across the rock.
             if ((i + j) % 2 == 0) {
                 mesh.addTriangle(at(i, j), at(i + 1, j), at(i + 1, j + 1));

@@ -16,7 +16,12 @@ namespace AssetGen {
 // by crater bowls with raised rims, textured with a latitude-longitude map.
 class AsteroidShape {
 public:
-    static MeshBuilder build();
+    // Quads per cube edge of the finest mesh, the game's own rock.
+    static constexpr int kFinestCells = 16;
+
+    // The same rock with `cells` quads per cube edge: fewer give a coarser
+    // mesh whose corners all lie on the finest one.
+    static MeshBuilder build(int cells = kFinestCells);
 
 private:
     struct Crater {
@@ -37,7 +42,7 @@ private:
     static glm::vec3 surfacePoint(const glm::vec3& cubePoint, const std::vector<Crater>& craters);
     static float craterHeight(const glm::vec3& direction, const std::vector<Crater>& craters);
     static void addFace(MeshBuilder& mesh, SharedPositions& shared, const CubeFace& face,
-                        const std::vector<Crater>& craters);
+                        const std::vector<Crater>& craters, int cells);
 };
 
 }

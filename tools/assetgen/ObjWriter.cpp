@@ -54,9 +54,13 @@ std::string ObjWriter::formatNumber(float value)
     return text;
 }
 
-void ObjWriter::write(const std::filesystem::path& file, const MeshBuilder& mesh, float creaseDegrees)
+void ObjWriter::write(const std::filesystem::path& file, const MeshBuilder& mesh, float creaseDegrees,
+                      float geometricError)
 {
     std::string positions = "# " + file.filename().string() + ", written by orbivane_assetgen\n";
+    if (geometricError > 0.0f) {
+        positions += "# geometric error: " + formatNumber(geometricError) + "\n";
+    }
     for (const glm::vec3& position : mesh.positions()) {
         positions += vectorLine("v", &position.x, 3);
     }

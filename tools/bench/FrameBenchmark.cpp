@@ -1,5 +1,8 @@
 #include "Controls.h"
 #include "FramePicture.h"
+#ifndef ORBIVANE_FRAME_REFERENCE
+#include "SceneScaleController.h"
+#endif
 #include "helpers/IniSettings.h"
 #include "rendering/Renderer.h"
 #include "support/GLTestContext.h"
@@ -57,6 +60,18 @@ const Pose Poses[] = {
 constexpr int PictureFrames = 3;
 constexpr float FrameSeconds = 0.016f;
 
+// The scene at full size, at half the window's size, or at the scale that
+// the automatic mode settles at with the default target of 30 frames a second.
+enum class SceneScale { Full, Half, Automatic };
+constexpr int TargetFrameRate = 30;
+// The automatic scale is given this long to settle; it needs five seconds.
+constexpr double SettlingSeconds = 8.0;
+
+const char* scaleSuffix(SceneScale scale)
+{
+    return scale == SceneScale::Full ? "" : scale == SceneScale::Half ? "/50" : "/auto";
+}
+
 // The scene benchmarks run in a temporary folder, so folders given relative
 // to where the benchmark started are resolved before that.
 std::string folderFromEnvironment(const char* variable, const std::string& fallback)
@@ -74,10 +89,13 @@ const std::string ReferenceFolder =
 // The world and renderer of a default game, rebuilt for every window size
 // on the one shared context, with the suns on their rings.
 struct Scene {
-    Scene(int width, int height, const Pose& pose)
+    Scene(int width, int height, const Pose& pose, SceneScale scale = SceneScale::Full)
     {
         GLFWwindow* window = OrbivaneTest::ensureGLContext();
         glfwSetWindowSize(window, width, height);
+        // The window's back buffer takes the new size at a swap; the frame is
+        // shown in it at that size, as in the game.
+        glfwSwapBuffers(window);
         // The game's first frame draws with its window's viewport.
         glViewport(0, 0, width, height);
         m_Dir.linkGameAssets();
@@ -98,6 +116,13 @@ struct Scene {
         m_World->m_Ship.m_Orientation = glm::angleAxis(pose.yaw, glm::vec3(0.0f, 1.0f, 0.0f));
         m_World->m_Ship.updateModelMatrix();
         m_Hud.lifeLeft = 0.5f;
+#ifndef ORBIVANE_FRAME_REFERENCE
+        if (scale == SceneScale::Half) {
+            m_Renderer->setSceneScale(0.5f);
+        }
+#else
+        static_cast<void>(scale);
+#endif
     }
 
     // The timed frames carry the most text a frame draws: the help and the
@@ -110,10 +135,18 @@ struct Scene {
         m_Renderer->m_GUIPass->m_ShowScore = true;
     }
 
-    // The full frame as the renderer draws it, pass by pass, with a fixed frame time.
+    // The full frame as the renderer draws it, pass by pass, with a fixed
+    // frame time; it ends with the picture in the window.
     std::vector<std::pair<const char*, std::function<void()>>> passes()
     {
         Renderer& renderer = *m_Renderer;
+        std::pair<const char*, std::function<void()>> shown{"present", [&renderer] { renderer.present(); }};
+        std::pair<const char*, std::function<void()>> overlay{"gui", [this] { m_Renderer->m_GUIPass->render(m_Hud); }};
+#ifdef ORBIVANE_FRAME_REFERENCE
+        // The revision the references come from drew the overlay into the
+        // scene's image before it showed that.
+        std::swap(shown, overlay);
+#endif
         return {
             {"prepare", [&renderer] { renderer.prepareFrame(); }},
             {"geometry",
@@ -127,8 +160,8 @@ struct Scene {
              }},
             {"flare", [&renderer] { renderer.m_LenseFlarePass->render(); }},
             {"particles", [&renderer] { renderer.renderParticles(FrameSeconds); }},
-            {"gui", [this] { m_Renderer->m_GUIPass->render(m_Hud); }},
-            {"present", [&renderer] { renderer.present(); }},
+            shown,
+            overlay,
         };
     }
 
@@ -158,8 +191,7 @@ std::string pictureName(int width, int height, const Pose& pose)
 void checkPicture(benchmark::State& state, const Scene& scene, const std::string& name)
 {
     const Renderer& renderer = *scene.m_Renderer;
-    const FramePicture picture(renderer.m_OutputFBO, static_cast<int>(renderer.m_Width),
-                               static_cast<int>(renderer.m_Height));
+    const FramePicture picture(0, static_cast<int>(renderer.m_Width), static_cast<int>(renderer.m_Height));
     if (!PictureFolder.empty()) {
         picture.savePng(PictureFolder + "/" + name + ".png");
     }
@@ -183,15 +215,56 @@ double finishedMilliseconds(const std::function<void()>& work)
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-// One full frame, pass by pass; each counter is the pass's average wall time
-// in milliseconds, with the GPU drained before and after it.
-void frame(benchmark::State& state, int width, int height, Pose pose)
+#ifndef ORBIVANE_FRAME_REFERENCE
+using Passes = std::vector<std::pair<const char*, std::function<void()>>>;
+
+double frameSeconds(const Passes& passes)
 {
-    Scene scene(width, height, pose);
+    double milliseconds = 0.0;
+    for (const auto& pass : passes) {
+        milliseconds += finishedMilliseconds(pass.second);
+    }
+    return milliseconds / 1000.0;
+}
+
+// Frames for the automatic scale, as the game's first seconds at this size
+// with the default target would draw them, from full size on.
+void settle(Renderer& renderer, const Passes& passes)
+{
+    Orbivane::SceneScaleController controller(TargetFrameRate, 1.0f);
+    for (double elapsed = 0.0; elapsed < SettlingSeconds;) {
+        const double seconds = frameSeconds(passes);
+        elapsed += seconds;
+        if (controller.frameDrawn(seconds)) {
+            renderer.setSceneScale(controller.scale());
+        }
+    }
+}
+#endif
+
+// One full frame, pass by pass; each counter is the pass's average wall time
+// in milliseconds, with the GPU drained before and after it. Only pictures
+// of the scene at full size are compared with the references.
+void frame(benchmark::State& state, int width, int height, Pose pose, SceneScale scale)
+{
+    Scene scene(width, height, pose, scale);
     scene.drawPictureFrames();
-    checkPicture(state, scene, pictureName(width, height, pose));
+    if (scale == SceneScale::Full) {
+        checkPicture(state, scene, pictureName(width, height, pose));
+    } else {
+        // Every row carries the same counters.
+        state.counters["differing"] = 0.0;
+        state.counters["psnr"] = 0.0;
+        state.counters["same_picture"] = 1.0;
+    }
     scene.showOverlayText();
     const auto passes = scene.passes();
+#ifndef ORBIVANE_FRAME_REFERENCE
+    if (scale == SceneScale::Automatic) {
+        settle(*scene.m_Renderer, passes);
+    }
+    state.counters["scene"] = scene.m_Renderer->scenePercent();
+#endif
     std::vector<double> totals(passes.size(), 0.0);
     for (auto _ : state) {
         for (std::size_t i = 0; i < passes.size(); ++i) {
@@ -208,9 +281,9 @@ void frame(benchmark::State& state, int width, int height, Pose pose)
 // The frame after the picture frames once more, each pass counted on its own
 // by callgrind when it runs under it (scripts/callgrind-passes.sh): the
 // instruction counts do not depend on what else the machine is doing.
-void callgrindFrame(benchmark::State& state, int width, int height, Pose pose)
+void callgrindFrame(benchmark::State& state, int width, int height, Pose pose, SceneScale scale)
 {
-    Scene scene(width, height, pose);
+    Scene scene(width, height, pose, scale);
     scene.drawPictureFrames();
     scene.showOverlayText();
     glFinish();
@@ -243,8 +316,10 @@ void floorFrame(benchmark::State& state, int width, int height)
     }
 }
 
-const int Sizes[][2] = {{640, 320}, {1280, 720}};
+const int Sizes[][2] = {{640, 320}, {1280, 720}, {1920, 1080}};
 
+// Frames are named "frame/<size>/<pose>" at full size, with "/50" at half
+// and "/auto" at the automatic scale; "callgrind/..." the same way.
 int registerFrameBenchmarks()
 {
     for (const auto& size : Sizes) {
@@ -253,18 +328,23 @@ int registerFrameBenchmarks()
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
         for (const Pose& pose : Poses) {
-            benchmark::RegisterBenchmark(("frame/" + suffix + "/" + pose.name).c_str(), frame, size[0], size[1], pose)
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+            for (const SceneScale scale : {SceneScale::Full, SceneScale::Half, SceneScale::Automatic}) {
+                benchmark::RegisterBenchmark(("frame/" + suffix + "/" + pose.name + scaleSuffix(scale)).c_str(),
+                                             frame, size[0], size[1], pose, scale)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
+            }
         }
     }
     for (const auto& size : Sizes) {
         const std::string suffix = std::to_string(size[0]) + "x" + std::to_string(size[1]);
         for (const Pose& pose : Poses) {
-            benchmark::RegisterBenchmark(("callgrind/" + suffix + "/" + pose.name).c_str(), callgrindFrame, size[0],
-                                         size[1], pose)
-                ->Iterations(1)
-                ->Unit(benchmark::kMillisecond);
+            for (const SceneScale scale : {SceneScale::Full, SceneScale::Half}) {
+                benchmark::RegisterBenchmark(("callgrind/" + suffix + "/" + pose.name + scaleSuffix(scale)).c_str(),
+                                             callgrindFrame, size[0], size[1], pose, scale)
+                    ->Iterations(1)
+                    ->Unit(benchmark::kMillisecond);
+            }
         }
     }
     return 0;

@@ -11,8 +11,9 @@
 
 namespace {
 
-constexpr long PixelsPerAllowedDifference = 2000;
-constexpr double MinimumPsnr = 50.0;
+constexpr long PixelsPerAllowedDifference = 500;
+constexpr int ClearDifference = 4;
+constexpr double MinimumPsnr = 45.0;
 
 }
 
@@ -21,7 +22,7 @@ FramePicture::FramePicture(GLuint framebuffer, int width, int height)
 {
     std::vector<unsigned char> bottomUp(m_Rgb.size());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(framebuffer == 0 ? GL_BACK : GL_COLOR_ATTACHMENT0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
     const auto rowBytes = static_cast<std::size_t>(width) * 3;
@@ -46,14 +47,15 @@ FramePicture::Difference FramePicture::compareWith(const std::string& referenceP
     difference.referenceFound = true;
     double squaredError = 0.0;
     for (long pixel = 0; pixel < difference.pixels; ++pixel) {
-        bool differs = false;
+        int largestDelta = 0;
         for (long channel = pixel * 3; channel < pixel * 3 + 3; ++channel) {
             const int delta = static_cast<int>(m_Rgb[static_cast<std::size_t>(channel)]) -
                               static_cast<int>(reference.get()[channel]);
             squaredError += static_cast<double>(delta * delta);
-            differs = differs || delta != 0;
+            largestDelta = std::max(largestDelta, std::abs(delta));
         }
-        difference.differingPixels += differs ? 1 : 0;
+        difference.differingPixels += largestDelta != 0 ? 1 : 0;
+        difference.clearlyDifferingPixels += largestDelta > ClearDifference ? 1 : 0;
     }
     const double meanSquaredError = squaredError / static_cast<double>(difference.pixels * 3);
     difference.psnr = meanSquaredError == 0.0 ? std::numeric_limits<double>::infinity()
@@ -63,7 +65,7 @@ FramePicture::Difference FramePicture::compareWith(const std::string& referenceP
 
 bool FramePicture::Difference::withinRule() const
 {
-    return referenceFound && differingPixels * PixelsPerAllowedDifference <= pixels && psnr >= MinimumPsnr;
+    return referenceFound && clearlyDifferingPixels * PixelsPerAllowedDifference <= pixels && psnr >= MinimumPsnr;
 }
 
 std::string FramePicture::Difference::describe() const
@@ -72,7 +74,8 @@ std::string FramePicture::Difference::describe() const
         return "no reference picture";
     }
     char text[160];
-    std::snprintf(text, sizeof text, "%ld of %ld pixels differ, PSNR %.1f dB: %s", differingPixels, pixels, psnr,
+    std::snprintf(text, sizeof text, "%ld of %ld pixels differ, %ld by more than %d/255, PSNR %.1f dB: %s",
+                  differingPixels, pixels, clearlyDifferingPixels, ClearDifference, psnr,
                   withinRule() ? "same picture" : "PICTURE CHANGED");
     return text;
 }
