@@ -39,9 +39,8 @@ void RememberedSceneScale::save(float scale)
     }
     const auto size = static_cast<ssize_t>(end - text);
     const bool written = ::write(descriptor, text, static_cast<std::size_t>(size)) == size;
-    if (::close(descriptor) == 0 && written) {
-        std::rename(kPendingFile, kFile);
-    } else {
+    // Whatever fails, no half-made file is left beside the game.
+    if (::close(descriptor) != 0 || !written || std::rename(kPendingFile, kFile) != 0) {
         std::remove(kPendingFile);
     }
 }

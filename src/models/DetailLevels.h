@@ -19,7 +19,7 @@ public:
     DetailLevels(const std::string& finestPath, int coarserLevels);
 
     // The coarsest mesh whose geometric error, seen at the body's nearest
-    // point in a scene of this size, stays under half a pixel: closer, the
+    // point in a scene of this size, stays under a quarter of a pixel: closer, the
     // finer mesh takes over before the difference could show.
     const std::shared_ptr<Model>& forScene(const glm::mat4& modelViewProjection, unsigned sceneWidth,
                                            unsigned sceneHeight) const;

@@ -7,7 +7,7 @@ namespace AssetGen {
 // How far two meshes of one shape stray from each other: the largest distance
 // from a corner, an edge's midpoint or a triangle's centre of either mesh to
 // the other mesh's surface. The game draws a coarser mesh in place of the
-// finest only while this distance, seen on screen, stays under half a pixel.
+// finest only while this distance, seen on screen, stays under a quarter of a pixel.
 class MeshDeviation {
 public:
     static float between(const MeshBuilder& a, const MeshBuilder& b);
