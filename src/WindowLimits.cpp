@@ -17,6 +17,11 @@ namespace {
 // X11 carries window sizes and positions in 16 bits, the positions signed.
 constexpr int kLargestXSide = 32767;
 
+// Every OpenGL 4.3 context holds textures, render buffers, framebuffers and
+// viewports of at least this many pixels a side: only a larger window needs
+// a probe context, which costs as much as the game's own at every start.
+constexpr int kSideEveryContextHolds = 16384;
+
 // The largest side of the driver the game gets: the probe is made with the
 // game's own context hints.
 int largestDriverSide()
@@ -65,6 +70,9 @@ bool windowFits(bool fullScreen, int width, int height)
     // GLFW asserts on a size below one instead of failing.
     if (width <= 0 || height <= 0 || width > kLargestXSide || height > kLargestXSide) {
         return false;
+    }
+    if (width <= kSideEveryContextHolds && height <= kSideEveryContextHolds) {
+        return true;
     }
     const int driverSide = largestDriverSide();
     return width <= driverSide && height <= driverSide;
