@@ -7,12 +7,14 @@
 #include "support/XTestInput.h"
 #include "worlds/World.h"
 
+#include <AL/al.h>
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
 #include <map>
@@ -66,6 +68,9 @@ protected:
     static void SetUpTestSuite()
     {
         OrbivaneTest::ensureGLContext();
+        // A device that plays into nothing: sounds really play, and pause,
+        // on a machine without a sound card.
+        setenv("ALSOFT_DRIVERS", "null", 1);
         s_Dir = std::make_unique<OrbivaneTest::TempWorkDir>("");
         s_World = OrbivaneTest::quietWorld(kWidth, kHeight);
         s_Pass = s_World ? std::make_shared<Orbivane::Rendering::GUIPass>(0, s_World) : nullptr;
@@ -284,17 +289,29 @@ TEST_F(ControlsTest, FrameRateReadOutFollowsTheSwitchTitleAndNamesAScaledScene)
 }
 
 // P arrives as a key event. While paused the flying keys and the mouse do
-// nothing, the switches still flip, and resuming sets the clock back to the
-// moment of pausing; the mouse's moves in between do not jolt the ship.
-TEST_F(ControlsTest, PauseStopsFlyingAndTheClockButNotTheSwitches)
+// nothing, the engine's hum stands still, the switches still flip, and
+// resuming sets the clock back to the moment of pausing and lets the hum go
+// on; the mouse's moves in between do not jolt the ship.
+TEST_F(ControlsTest, PauseStopsFlyingTheClockAndTheSoundButNotTheSwitches)
 {
+    const auto hum = [] {
+        ALint state = AL_INITIAL;
+        alGetSourcei(Orbivane::Helpers::PlaySound::instance().sounds().at("res\\sounds\\engine.wav").loopSource,
+                     AL_SOURCE_STATE, &state);
+        return state;
+    };
+    hold({XK_w});
+    frame(0.5);
+    ASSERT_EQ(hum(), AL_PLAYING);
     hold({XK_p});
     frame(1.0);
+    const float speed = s_World->m_Ship.m_Speed;
     hold({XK_w, XK_F9});
     s_Input->moveBy(30, 20);
     OrbivaneTest::consoleOf([this] { frame(2.0); });
     EXPECT_TRUE(m_Controls->m_Pause.active());
-    EXPECT_EQ(s_World->m_Ship.m_Speed, 0.0f);
+    EXPECT_EQ(hum(), AL_PAUSED);
+    EXPECT_EQ(s_World->m_Ship.m_Speed, speed);
     EXPECT_EQ(s_World->m_Ship.m_RotationX, 0.0f);
     EXPECT_TRUE(s_Pass->m_Transparency);
     s_Pass->m_Transparency = false;
@@ -302,6 +319,7 @@ TEST_F(ControlsTest, PauseStopsFlyingAndTheClockButNotTheSwitches)
     hold({XK_p});
     frame(7.0);
     EXPECT_FALSE(m_Controls->m_Pause.active());
+    EXPECT_EQ(hum(), AL_PLAYING);
     EXPECT_NEAR(glfwGetTime(), 1.0, 0.01);
     EXPECT_EQ(s_World->m_Ship.m_RotationX, 0.0f) << "a jolt on resuming";
 }
