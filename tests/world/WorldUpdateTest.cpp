@@ -4,9 +4,11 @@
 #include "helpers/ScreenshotWriter.h"
 
 #include <glm/gtc/constants.hpp>
+#include <stb_image.h>
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 
 using Orbivane::Entities::Asteroid;
@@ -416,8 +418,9 @@ TEST_F(WorldUpdateTest, ANewLevelShowsInTheNextStepAndTheLastOneWinsTheGame)
 // A 1280x720 screenshot is read in its frame and written while the game goes
 // on: the next step covers the frame, not the time the picture takes to be
 // encoded and written, so the life and the rocks are where one frame puts
-// them. The console still names the file.
-TEST_F(WorldUpdateTest, AScreenshotCostsTheGameNoMoreThanItsFrame)
+// them. The console still names the file. Every shot is whole once the
+// writer says it is done, and when the game ends right after F12.
+TEST_F(WorldUpdateTest, ScreenshotsCostTheGameNoMoreThanItsFrameAndAreAllWrittenWholeBeforeItEnds)
 {
     World& world = makeWorld("LevelsEnabled=0\n");
     constexpr int kWidth = 1280, kHeight = 720;
@@ -427,21 +430,42 @@ TEST_F(WorldUpdateTest, AScreenshotCostsTheGameNoMoreThanItsFrame)
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
+    // Pictures of the cleared window, complete and readable.
+    const auto wholeShots = [this] {
+        int whole = 0;
+        for (const auto& file : std::filesystem::directory_iterator(m_Dir.path() / "screenshots")) {
+            int width = 0, height = 0, channels = 0;
+            unsigned char* pixels = stbi_load(file.path().c_str(), &width, &height, &channels, 3);
+            whole += pixels != nullptr && width == kWidth && height == kHeight && pixels[0] == 51 && pixels[2] == 153;
+            stbi_image_free(pixels);
+        }
+        return whole;
+    };
     const float lifeBefore = stepAt(1.0).lifeLeft;
     const std::shared_ptr<Asteroid> rock = world.m_Asteroids.front();
     const glm::vec3 rockBefore = rock->getPosition();
     const float speed = glm::length(rock->getVelocity());
-    Orbivane::Helpers::ScreenshotWriter shots;
+    auto shots = std::make_unique<Orbivane::Helpers::ScreenshotWriter>();
     float lifeAfter = 0.0f;
+    double halfTheShots = 0.0;
+    int wholeWhenFinished = 0;
     const auto started = std::chrono::steady_clock::now();
     const std::string console = OrbivaneTest::consoleOf([&] {
-        shots.take(kWidth, kHeight);
+        // F12 twice in a row: the second shot waits for the first.
+        shots->take(kWidth, kHeight);
+        shots->take(kWidth, kHeight);
         lifeAfter = world.update().lifeLeft;
-        shots.finish();
+        shots->finish();
+        halfTheShots = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() / 2;
+        wholeWhenFinished = wholeShots();
+        // F12 and quitting at once.
+        shots->take(kWidth, kHeight);
+        shots.reset();
     });
-    const double halfTheShot = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() / 2;
     glfwSetWindowSize(window, 64, 64);
-    EXPECT_LT((lifeBefore - lifeAfter) * 30.0, halfTheShot);
-    EXPECT_LT(glm::distance(rock->getPosition(), rockBefore), speed * static_cast<float>(halfTheShot));
+    EXPECT_LT((lifeBefore - lifeAfter) * 30.0, halfTheShots);
+    EXPECT_LT(glm::distance(rock->getPosition(), rockBefore), speed * static_cast<float>(halfTheShots));
+    EXPECT_EQ(wholeWhenFinished, 2);
+    EXPECT_EQ(wholeShots(), 3);
     EXPECT_EQ(console.rfind("Screenshot saved: screenshots/orbivane_", 0), 0u) << console;
 }
