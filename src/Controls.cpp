@@ -224,6 +224,9 @@ void Controls::playAgain()
     }
     m_World->getHighScore()->save();
     m_World->restart();
+    if (m_GUIPass) {
+        m_GUIPass->tableSaved();
+    }
     PlaySound::instance().play(kEngineSound, PlayMode::Stop);
 }
 

@@ -161,6 +161,12 @@ void GUIPass::setTextScale(float scale)
     layOut(m_Width, m_Height);
 }
 
+void GUIPass::tableSaved()
+{
+    m_HighScoreEntries = m_HighScore->getScores();
+    showScoreTable();
+}
+
 void GUIPass::showScoreTable()
 {
     m_TableScore = m_HighScore->m_Score;

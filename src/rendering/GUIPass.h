@@ -47,6 +47,9 @@ public:
     // An arrow at the window's edge, pointing along `direction` (window
     // axes, y up) to what lies off screen.
     void renderArrow(const glm::vec2& direction);
+    // The table was saved and a new game begins: the table shows what was
+    // saved, this game's last score among it.
+    void tableSaved();
 
     GLuint m_FrameBuffer;
     std::string m_HighScoreText;

@@ -437,8 +437,8 @@ TEST_F(ControlsTest, AControllerPluggedInDuringPlayFliesAndPullingItOutPauses)
 }
 
 // Enter on a finished game, which flies no more, records its score as Escape
-// would and starts a new one at level 1's introduction, which a flight key
-// ends; during play Enter does nothing.
+// would, shows it in the Tab table and starts a new game at level 1's
+// introduction, which a flight key ends; during play Enter does nothing.
 TEST_F(ControlsTest, EnterAfterALossSavesTheScoreAndStartsAgainAtLevelOne)
 {
     std::filesystem::remove(s_Dir->path() / "highscores.txt");
@@ -452,6 +452,7 @@ TEST_F(ControlsTest, EnterAfterALossSavesTheScoreAndStartsAgainAtLevelOne)
     hold({XK_Return});
     EXPECT_EQ(OrbivaneTest::consoleOf([this] { frame(0.12); }), "NEW HIGHSCORES:\nMr. Gorgeous!|4\n");
     EXPECT_EQ(s_Dir->readFile("highscores.txt"), "Mr. Gorgeous!|4\n");
+    EXPECT_EQ(s_Pass->m_HighScoreText.rfind("Mr. Gorgeous!\t4\n", 0), 0u) << s_Pass->m_HighScoreText;
     const Orbivane::Worlds::GameState state = s_World->update();
     EXPECT_TRUE(state.alive && state.levelIntro);
     EXPECT_EQ(state.levelNumber, 1);
