@@ -10,7 +10,7 @@ Asteroid::Asteroid(const glm::vec3& position) : Entity(position, glm::vec3(0.0f)
 {
     m_Mass = 1.0f;
     m_Radius = 5.0f;
-    m_DetailLevels = std::make_shared<Models::DetailLevels>("res\\models\\Asteroid.obj", 2);
+    m_DetailLevels = Models::DetailLevels::of("res\\models\\Asteroid.obj", 2);
     m_Model = m_DetailLevels->m_Levels.front().model;
     m_Texture = Helpers::TextureManager::instance().loadTexture("res\\textures\\asteroid.png");
 }

@@ -26,7 +26,7 @@ Sun::Sun(const glm::vec3& position, const glm::vec3& color)
     : Entity(glm::vec3(0.0f), glm::vec3(0.0f)), m_SurfaceColor(color), m_LightColor(color)
 {
     m_Position = position;
-    m_DetailLevels = std::make_shared<Models::DetailLevels>(SphereModel, 2);
+    m_DetailLevels = Models::DetailLevels::of(SphereModel, 2);
     m_Model = m_DetailLevels->m_Levels.front().model;
     m_Texture = Helpers::TextureManager::instance().loadTexture("res\\textures\\Sun.png");
 

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <fstream>
 #include <limits>
+#include <map>
 
 namespace Orbivane::Models {
 
@@ -23,6 +24,19 @@ DetailLevels::DetailLevels(const std::string& finestPath, int coarserLevels)
         const std::string path = stem + "_lod" + std::to_string(level) + ".obj";
         m_Levels.push_back({std::make_shared<Model>(path), geometricErrorOf(path)});
     }
+}
+
+std::shared_ptr<DetailLevels> DetailLevels::of(const std::string& finestPath, int coarserLevels)
+{
+    // Weak, so that the meshes go with the last body, while the context lives.
+    static std::map<std::string, std::weak_ptr<DetailLevels>> shapes;
+    std::weak_ptr<DetailLevels>& shape = shapes[finestPath];
+    std::shared_ptr<DetailLevels> levels = shape.lock();
+    if (!levels) {
+        levels = std::make_shared<DetailLevels>(finestPath, coarserLevels);
+        shape = levels;
+    }
+    return levels;
 }
 
 float DetailLevels::geometricErrorOf(const std::string& path)

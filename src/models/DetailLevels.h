@@ -18,6 +18,10 @@ class DetailLevels {
 public:
     DetailLevels(const std::string& finestPath, int coarserLevels);
 
+    // The levels of one shape, shared by every body alive of that shape, so
+    // that a rock made in the frame of a hit reads no file.
+    static std::shared_ptr<DetailLevels> of(const std::string& finestPath, int coarserLevels);
+
     // The coarsest mesh whose geometric error, seen at the body's nearest
     // point in a scene of this size, stays under a quarter of a pixel: closer, the
     // finer mesh takes over before the difference could show.
