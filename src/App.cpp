@@ -99,7 +99,10 @@ void App::setUpSceneScale()
         m_Renderer->setSceneScale(*setting.fixedScale);
         return;
     }
-    m_SceneScale = std::make_unique<SceneScaleController>(setting.targetFrameRate, RememberedSceneScale::load());
+    const GLFWvidmode* display = m_VerticalSync ? primaryVideoMode() : nullptr;
+    const int target =
+        SceneScaleController::reachableTarget(setting.targetFrameRate, display != nullptr ? display->refreshRate : 0);
+    m_SceneScale = std::make_unique<SceneScaleController>(target, RememberedSceneScale::load());
     m_Renderer->setSceneScale(m_SceneScale->scale());
 }
 
@@ -225,7 +228,8 @@ void App::createWindow(bool fullScreen, int width, int height, const char* title
     } else {
         std::cout << "Debug output disabled. Enable via INI setting: GLDebugMessages\n";
     }
-    applyVerticalSync(IniSettings::getIntInRange("VSync", 1, 0, 1) == 1);
+    m_VerticalSync = IniSettings::getIntInRange("VSync", 1, 0, 1) == 1;
+    applyVerticalSync(m_VerticalSync);
 }
 
 }

@@ -59,6 +59,8 @@ private:
 
     WindowMode m_WindowMode{kDefaultWindowWidth, kDefaultWindowHeight};
     std::pair<int, int> m_FramebufferSize;
+    // Whether each swap waits for the display.
+    bool m_VerticalSync = true;
     // Only with "RenderScale=auto".
     std::unique_ptr<SceneScaleController> m_SceneScale;
     // When the last frame of the scene was shown; negative after any other frame.

@@ -44,6 +44,11 @@ double squared(int steps)
 
 }
 
+int SceneScaleController::reachableTarget(int targetFrameRate, int refreshRate)
+{
+    return refreshRate > 0 ? std::min(targetFrameRate, refreshRate * 9 / 10) : targetFrameRate;
+}
+
 SceneScaleController::SceneScaleController(int targetFrameRate, float startScale)
     : m_Target(targetFrameRate),
       m_Steps(std::clamp(static_cast<int>(std::lround(startScale / kStep)), kLowestSteps, kFullSteps)),

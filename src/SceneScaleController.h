@@ -22,6 +22,12 @@ public:
 
     SceneScaleController(int targetFrameRate, float startScale);
 
+    // Waiting for the display, no frame rate passes its refresh rate: a
+    // target near it would be missed by every frame and the scene shrink for
+    // nothing, so the target is held a tenth below the refresh rate. A
+    // refresh rate of 0 is not known, or not waited for.
+    static int reachableTarget(int targetFrameRate, int refreshRate);
+
     // One more frame of the scene took `seconds`, from one shown picture to
     // the next. Returns whether the scale changed.
     bool frameDrawn(double seconds);

@@ -26,6 +26,8 @@ struct Machine {
 const Machine FullHd{0.015, 0.190};
 const Machine Small{0.015, 0.022};
 const Machine Gpu{0.003, 0.004};
+// A GPU that waits at each swap for a display the system calls 60 Hz.
+const Machine Synced{1.0 / 59.94, 0.0};
 
 // Flies for `seconds` on `machine`; each change is the time it happened at.
 struct Flight {
@@ -57,7 +59,8 @@ struct Flight {
 };
 
 // Too slow at full size, it settles within five seconds at a scale that
-// holds the target, and stays there.
+// holds the target, and stays there. A GPU stays at full size, also when
+// it waits for the display and the target is the display's refresh rate.
 TEST(SceneScaleControllerTest, SlowMachineSettlesWithinFiveSecondsAboveTheTarget)
 {
     for (const Machine& machine : {FullHd, Small}) {
@@ -74,6 +77,13 @@ TEST(SceneScaleControllerTest, SlowMachineSettlesWithinFiveSecondsAboveTheTarget
     gpu.fly(Gpu, 60.0);
     EXPECT_EQ(gpu.controller.scale(), 1.0f);
     EXPECT_TRUE(gpu.changes.empty());
+    // A target of 60 on a 60 Hz display waited for is held a little lower.
+    Flight synced;
+    synced.controller = SceneScaleController(SceneScaleController::reachableTarget(60, 60), 1.0f);
+    synced.fly(Synced, 60.0);
+    EXPECT_TRUE(synced.changes.empty());
+    EXPECT_EQ(SceneScaleController::reachableTarget(30, 60), 30);
+    EXPECT_EQ(SceneScaleController::reachableTarget(60, 0), 60);
 }
 
 // A lighter load brings the scale back: at once after a resize, which
