@@ -1,5 +1,6 @@
 #include "RememberedSceneScale.h"
 
+#include "SceneScaleController.h"
 #include "helpers/IniSettings.h"
 
 #include <fcntl.h>
@@ -25,7 +26,7 @@ float RememberedSceneScale::load()
     std::string line;
     std::getline(file, line);
     const std::optional<double> scale = Helpers::IniSettings::decimal(line);
-    return scale && *scale >= 0.25 && *scale <= 1.0 ? static_cast<float>(*scale) : 1.0f;
+    return scale && *scale >= SceneScaleController::kLowestScale && *scale <= 1.0 ? static_cast<float>(*scale) : 1.0f;
 }
 
 void RememberedSceneScale::save(float scale)

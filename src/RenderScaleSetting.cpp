@@ -1,5 +1,6 @@
 #include "RenderScaleSetting.h"
 
+#include "SceneScaleController.h"
 #include "helpers/IniSettings.h"
 
 namespace Orbivane {
@@ -8,7 +9,6 @@ using Helpers::IniSettings;
 
 namespace {
 
-constexpr double kLowestScale = 0.25;
 const char* const kAutomatic = "auto";
 
 }
@@ -22,7 +22,7 @@ RenderScaleSetting RenderScaleSetting::read()
         return setting;
     }
     const std::optional<double> scale = IniSettings::decimal(text);
-    if (scale && *scale >= kLowestScale && *scale <= 1.0) {
+    if (scale && *scale >= SceneScaleController::kLowestScale && *scale <= 1.0) {
         setting.fixedScale = static_cast<float>(*scale);
     } else {
         IniSettings::reportUnusable("RenderScale", "auto or a number from 0.25 to 1", kAutomatic);

@@ -8,7 +8,7 @@ namespace Orbivane {
 namespace {
 
 constexpr int kFullSteps = 20;
-constexpr int kLowestSteps = 5;
+constexpr int kLowestSteps = static_cast<int>(SceneScaleController::kLowestScale / SceneScaleController::kStep + 0.5f);
 // Aimed at when a new scale is chosen, so that the read-out shows at least the target.
 constexpr double kAimAboveTarget = 1.1;
 // Settled, the scale goes down only below this share of the target, and up

@@ -1,6 +1,7 @@
 #include "rendering/Renderer.h"
 
 #include "Controls.h"
+#include "SceneScaleController.h"
 #include "WindowLimits.h"
 #include "helpers/ExceptionWithMsg.h"
 #include "helpers/IniSettings.h"
@@ -147,7 +148,7 @@ bool Renderer::setSceneScale(float scale)
     if (keepsFullResolution()) {
         return false;
     }
-    return rebuild(m_Width, m_Height, std::clamp(scale, kLowestSceneScale, 1.0f));
+    return rebuild(m_Width, m_Height, std::clamp(scale, SceneScaleController::kLowestScale, 1.0f));
 }
 
 int Renderer::scenePercent() const

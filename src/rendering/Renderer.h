@@ -32,8 +32,6 @@ namespace Orbivane::Rendering {
 // output image, adds the effects and the overlay, and shows the result.
 class Renderer {
 public:
-    static constexpr float kLowestSceneScale = 0.25f;
-
     Renderer(unsigned int width, unsigned int height, std::shared_ptr<Worlds::World> world,
              const std::shared_ptr<Controls>& controls);
     ~Renderer();
