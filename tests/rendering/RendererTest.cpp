@@ -642,7 +642,8 @@ protected:
     DiagnosticsTest() : RendererTest("LevelsEnabled=0\nDumpGBuffer=1\nMonitorPasses=1\n") {}
 };
 
-// The diagnostic files keep their sizes: the scene stays at full size.
+// The diagnostic files keep their sizes: the scene stays at full size, with
+// either diagnostic on.
 TEST_F(DiagnosticsTest, FullFramesRewriteThirteenImagesAndAppendOneTimingLineEach)
 {
     EXPECT_FALSE(m_Renderer->setSceneScale(0.5f));
@@ -686,6 +687,10 @@ TEST_F(DiagnosticsTest, FullFramesRewriteThirteenImagesAndAppendOneTimingLineEac
         EXPECT_TRUE(std::regex_match(line, std::regex("-?[0-9]+(;-?[0-9]+){5}"))) << line;
     }
     EXPECT_EQ(lines, 3);
+    for (const char* diagnostic : {"DumpGBuffer=1\n", "MonitorPasses=1\n"}) {
+        m_Dir.useSettings(diagnostic);
+        EXPECT_FALSE(makeRenderer(Width, Height)->setSceneScale(0.5f)) << diagnostic << "alone";
+    }
 }
 
 TEST_F(DiagnosticsTest, LevelIntroTakesPrecedenceOverEveryOtherScreen)

@@ -117,12 +117,13 @@ protected:
 // no whole number of words (637 x 3 bytes), stays away longer than the whole
 // life, turns the frame rate and the help on and takes screenshots; resumes
 // with P, turns the help off at once and plays the life out; then pauses the
-// lost screen and quits with Escape, which adds the score to the table.
+// lost screen and quits with Escape, which adds the score to the table. The
+// scene is drawn smaller than the window; the shots are still the window's.
 TEST_F(PlayerProcessTest, PauseKeepsTheLifeAndThePictureAtANewSizeSwitchesAnswerAfterItAndShotsMatchTheWindow)
 {
     const auto started = Clock::now();
     ASSERT_NO_FATAL_FAILURE(
-        start("LevelsEnabled=0\nDontMoveAsteroids=1\nLiveTimeSec=8\nPlayerName=Robot\n", "Ann|12\n"));
+        start("LevelsEnabled=0\nDontMoveAsteroids=1\nLiveTimeSec=8\nPlayerName=Robot\nRenderScale=0.75\n", "Ann|12\n"));
     ASSERT_TRUE(shows(showsScene, 60s)) << "no first frame";
     EXPECT_NE(m_Game->output().find("LevelsEnabled:0\n"), std::string::npos) << "the console lags behind the game";
 
