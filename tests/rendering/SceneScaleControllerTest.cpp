@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -15,12 +17,14 @@ using Orbivane::SceneScaleController;
 struct Machine {
     double fixed;
     double perFullScene;
+    // How the scene's cost grows with the scale: as its pixels, or faster.
+    double exponent = 2.0;
     double frameSeconds(float scale, std::minstd_rand& noise) const
     {
         const double jitter = 0.94 + 0.12 * static_cast<double>(noise() % 1000) / 1000.0;
-        return (fixed + perFullScene * scale * scale) * jitter;
+        return (fixed + perFullScene * std::pow(scale, exponent)) * jitter;
     }
-    double frameRate(float scale) const { return 1.0 / (fixed + perFullScene * scale * scale); }
+    double frameRate(float scale) const { return 1.0 / (fixed + perFullScene * std::pow(scale, exponent)); }
 };
 
 const Machine FullHd{0.015, 0.190};
@@ -35,6 +39,7 @@ struct Flight {
     std::minstd_rand noise{2015};
     double clock = 0.0;
     std::vector<double> changes;
+    std::vector<float> scales;
 
     void fly(const Machine& machine, double seconds)
     {
@@ -43,6 +48,7 @@ struct Flight {
             clock += frame;
             if (controller.frameDrawn(frame)) {
                 changes.push_back(clock);
+                scales.push_back(controller.scale());
             }
         }
     }
@@ -106,7 +112,8 @@ TEST(SceneScaleControllerTest, ScaleComesBackWhenThereIsRoom)
 }
 
 // A load that swings between heavy and light every second, or a machine
-// just at the target, never makes the scale see-saw once it has settled.
+// just at the target, never makes the scale see-saw once it has settled,
+// nor while it settles.
 TEST(SceneScaleControllerTest, ScaleDoesNotSeeSaw)
 {
     const Machine heavy{0.015, 0.120}, light{0.015, 0.040}, borderline{0.015, 0.0183};
@@ -119,6 +126,17 @@ TEST(SceneScaleControllerTest, ScaleDoesNotSeeSaw)
     atTarget.fly(borderline, 120.0);
     EXPECT_TRUE(atTarget.calmSince(5.0));
     EXPECT_LE(atTarget.changes.size(), 2u);
+    // A cost that grows faster than the pixels misleads the cost model; while
+    // settling, a scale once found too slow is still never tried again.
+    Flight steep;
+    steep.fly(Machine{0.010, 0.2, 4.0}, 5.0);
+    float tooSlow = 1.0f + SceneScaleController::kStep;
+    for (std::size_t i = 1; i < steep.scales.size(); ++i) {
+        if (steep.scales[i] < steep.scales[i - 1]) {
+            tooSlow = std::min(tooSlow, steep.scales[i - 1]);
+        }
+        EXPECT_LT(steep.scales[i], tooSlow) << "at " << steep.changes[i] << " s";
+    }
 }
 
 }
