@@ -9,8 +9,10 @@
 # - that installation's menu entry, started as the desktop starts it, with a
 #   PATH that does not hold the prefix;
 # - the same tree moved and started through a link, with XDG_DATA_HOME set
-#   and a bad setting there: the command must repair the player's links and
-#   hand back the game's own exit status and log;
+#   and a bad setting there: the command must repair the player's links
+#   (one to a gone installation, one to another that is still there) and
+#   hand back the game's own exit status and log; a relative XDG_DATA_HOME
+#   is ignored;
 # - shaders and assets that an older installation into ~/.local left in the
 #   player's folder are moved aside (never over an earlier copy), while a
 #   folder the player made is used as it is;
@@ -137,16 +139,27 @@ grep -q "invalid stoi argument" "$work/menu.log" || fail "the menu entry did not
 expect_links "$menu_data/orbivane" "$prefix/share/orbivane" "the menu entry"
 
 # A moved installation, started through a link, for a player whose folder
-# holds links to an old installation and a setting the game rejects.
+# holds links to an old installation that is gone and to another one that
+# is still there, and a setting the game rejects.
 moved="$work/moved"
 mv "$prefix" "$moved"
 ln -s "$moved/bin/orbivane" "$work/orbivane"
 data="$work/data"
-mkdir -p "$data/orbivane"
+mkdir -p "$data/orbivane" "$work/still-there/res"
 ln -s "$work/old/share/orbivane/shader" "$data/orbivane/shader"
+ln -s "$work/still-there/res" "$data/orbivane/res"
 start_rejected "$work/orbivane" "$data" moved
 expect_links "$data/orbivane" "$moved/share/orbivane" "moved"
 [ "$(cat "$data/orbivane/Orbivane.ini")" = "Width=wide" ] || fail "the player's settings file changed"
+
+# A relative XDG_DATA_HOME names no base directory: the player's folder is
+# ~/.local/share/orbivane, wherever the game is started from.
+mkdir -p "$work/relative-home/.local/share/orbivane"
+printf 'Width=wide\n' > "$work/relative-home/.local/share/orbivane/Orbivane.ini"
+(cd "$elsewhere" && exec timeout 60 env XDG_DATA_HOME=relative HOME="$work/relative-home" ALSOFT_DRIVERS=null \
+  "$work/orbivane" < /dev/null > "$work/relative.log" 2>&1) || true
+expect_links "$work/relative-home/.local/share/orbivane" "$moved/share/orbivane" "a relative XDG_DATA_HOME"
+[ -z "$(ls -A "$elsewhere")" ] || fail "a relative XDG_DATA_HOME put the player's folder where the game was started"
 
 # Real shader/ and res/ in the player's folder, left by an older installation
 # into ~/.local (marked by its program beside them, or by the mark file of a
