@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -179,6 +181,10 @@ TEST_F(ControlsTest, HeldFlightKeysActTogetherAndEscapeQuitsWhateverIsHeld)
 // that both fall between two frames still count, for switches and flight keys.
 TEST_F(ControlsTest, EveryPressCountsOnceHoweverLongOrShortTheFrame)
 {
+    // Held past the keyboard's repeat delay, a switch still flips once.
+    hold({XK_F8});
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    EXPECT_EQ(OrbivaneTest::consoleOf([this] { frame(0.01); }), "Frustum Culling turned ON");
     hold({XK_F3});
     for (int i = 1; i <= 70; ++i) {
         frame(0.03 * i);
